@@ -1,0 +1,56 @@
+#include "host/brisen_filter.h"
+
+#include <memory>
+#include <new>
+
+#include "kernels/match_maps.h"
+
+namespace brisen {
+
+BrisenFilter::BrisenFilter(const PClip& clip, int32_t temp_precision_, int32_t motion_depth_, int32_t method_,
+                           int32_t spat_precision_, int32_t spat_depth_, int32_t threshold_,
+                           IScriptEnvironment* env)
+    : GenericVideoFilter(clip) {
+  temp_precision = temp_precision_;
+  motion_depth = motion_depth_;
+  method = method_;
+  spat_precision = spat_precision_;
+  spat_depth = spat_depth_;
+  threshold = threshold_;
+
+  int64_t bytes = 0;
+  {
+    const PVideoFrame frame0 = child->GetFrame(0, env);
+    frame_row_size = frame0->GetRowSize();
+    frame_pitch = frame0->GetPitch();
+    frame_height = frame0->GetHeight();
+    bytes = static_cast<int64_t>(frame_pitch) * frame_height;
+  }
+  // A frame too large to be addressed with 32-bit positions cannot be cleaned.
+  if (bytes < 0 || bytes > INT32_MAX) env->ThrowError("Brisen: Could not allocate memory");
+  frame_bytes = static_cast<int32_t>(bytes);
+  center_offset = frame_pitch + 2;
+  window_span = 2 * motion_depth + 1;
+  window_offset = (frame_pitch + 2) * motion_depth;
+
+  // Entry 0, the frame tag, must exist even for a degenerate frame.
+  const size_t entries = static_cast<size_t>(frame_bytes / 2 > 0 ? frame_bytes / 2 : 1);
+  std::unique_ptr<int32_t[]> a(new (std::nothrow) int32_t[entries]);
+  std::unique_ptr<int32_t[]> b(new (std::nothrow) int32_t[entries]);
+  if (!a || !b) env->ThrowError("Brisen: Could not allocate memory");
+  map_a = a.release();
+  map_b = b.release();
+  map_write = map_a;
+  map_read = map_b;
+  clear_map(map_a, static_cast<int32_t>(entries));
+
+  field_offset = 0;
+  use_isse = (env->GetCPUFlags() & api::CPUF_INTEGER_SSE) != 0;
+}
+
+BrisenFilter::~BrisenFilter() {
+  delete[] map_a;
+  delete[] map_b;
+}
+
+}  // namespace brisen

@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "kernels/kernel_workspace.h"
 #include "kernels/match_maps.h"
 
 namespace brisen {
@@ -37,7 +38,13 @@ BrisenFilter::BrisenFilter(const PClip& clip, int32_t temp_precision_, int32_t m
   const size_t entries = static_cast<size_t>(frame_bytes / 2 > 0 ? frame_bytes / 2 : 1);
   std::unique_ptr<int32_t[]> a(new (std::nothrow) int32_t[entries]);
   std::unique_ptr<int32_t[]> b(new (std::nothrow) int32_t[entries]);
-  if (!a || !b) env->ThrowError("Brisen: Could not allocate memory");
+  kernels_ = kernel_table(best_instruction_set());
+  try {
+    workspace_ = make_workspace(*this);
+  } catch (const std::bad_alloc&) {
+    workspace_.reset();
+  }
+  if (!a || !b || !workspace_) env->ThrowError("Brisen: Could not allocate memory");
   map_a = a.release();
   map_b = b.release();
   map_write = map_a;

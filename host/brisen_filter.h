@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "host/api.h"
 #include "kernels/filter_state.h"
+#include "kernels/kernel_table.h"
 
 namespace brisen {
 
@@ -18,6 +20,7 @@ class BrisenFilter final : public GenericVideoFilter, private FilterState {
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
   const FilterState& state() const { return *this; }
+  InstructionSet instruction_set() const { return kernels_.isa; }
 
  private:
   using Kernel = void (BrisenFilter::*)(const uint8_t* src, const uint8_t* prev, const uint8_t* next,
@@ -35,6 +38,9 @@ class BrisenFilter final : public GenericVideoFilter, private FilterState {
   void clean_field_plain(const uint8_t* src, const uint8_t* prev, const uint8_t* next, int32_t src_pitch,
                          uint8_t* dst, int32_t dst_pitch, int32_t row_size, int32_t height,
                          IScriptEnvironment* env);
+
+  KernelTable kernels_;
+  std::unique_ptr<KernelWorkspace> workspace_;
 };
 
 }  // namespace brisen

@@ -1,7 +1,6 @@
 // The four cleaning passes as operations of the filter: they hand the frames,
 // the filter's state and the host's block copy to the kernels.
 #include "host/brisen_filter.h"
-#include "kernels/reference_kernels.h"
 
 namespace brisen {
 namespace {
@@ -24,8 +23,8 @@ class HostBlockCopy final : public BlockCopy {
   void BrisenFilter::name(const uint8_t* src, const uint8_t* prev, const uint8_t* next, int32_t src_pitch, \
                           uint8_t* dst, int32_t dst_pitch, int32_t row_size, int32_t height,              \
                           IScriptEnvironment* env) {                                                      \
-    reference::name(*this, FrameSet{src, prev, next, src_pitch, dst, dst_pitch, row_size, height},        \
-                    HostBlockCopy(env));                                                                  \
+    kernels_.name(*this, FrameSet{src, prev, next, src_pitch, dst, dst_pitch, row_size, height},          \
+                  HostBlockCopy(env), *workspace_);                                                       \
   }
 
 BRISEN_KERNEL_CALL(clean_frame_isse)

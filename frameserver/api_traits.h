@@ -2,6 +2,8 @@
 // is written once as templates over these.
 #pragma once
 
+#include <type_traits>
+
 #include "frameserver/clip_format.h"
 #include "host/interface/avisynth20.h"
 #include "host/interface/avisynth25.h"
@@ -34,6 +36,9 @@ namespace frameserver {
 FRAMESERVER_API_TYPES(avs25, 25, "AvisynthPluginInit2", avs25::CS_YV12)
 FRAMESERVER_API_TYPES(avs20, 20, "AvisynthPluginInit", 0x41)
 #undef FRAMESERVER_API_TYPES
+
+template <int Version>
+using ApiFor = std::conditional_t<Version == 20, Api20, Api25>;
 
 template <class Api>
 typename Api::VideoInfo to_video_info(const ClipFormat& format) {

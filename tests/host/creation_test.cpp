@@ -10,14 +10,15 @@
 
 namespace {
 
-using frameserver::Api25;
+// Built once per interface version, against that version's library.
+using Api = frameserver::ApiFor<BRISEN_HOST_API>;
 using frameserver::CpuReport;
 using frameserver::ScriptError;
 using testing_support::flat;
 using testing_support::make_clip;
-using Host = testing_support::PluginHost<Api25>;
-using AVSValue = avs25::AVSValue;
-using PClip = avs25::PClip;
+using Host = testing_support::PluginHost<Api>;
+using AVSValue = Api::AVSValue;
+using PClip = Api::PClip;
 
 const brisen::FilterState& state_of(const PClip& filter) {
   // The object comes from the library built from the same declaration.
@@ -33,11 +34,12 @@ TEST(Registration, EntryPointRegistersBrisenOnce) {
 }
 
 TEST(Registration, LibraryExportsOnlyTheEntryPointOfItsVersion) {
-  frameserver::PluginLibrary library(BRISEN_PLUGIN_25);
-  EXPECT_EQ(library.interface_version(), 25);
-  EXPECT_NE(library.symbol("AvisynthPluginInit2"), nullptr);
-  EXPECT_EQ(library.symbol("AvisynthPluginInit"), nullptr);
-  EXPECT_EQ(library.symbol("_ZN6brisen13create_filterEN5avs258AVSValueEPvPNS0_18IScriptEnvironmentE"), nullptr);
+  frameserver::PluginLibrary library(testing_support::plugin_path<Api>());
+  EXPECT_EQ(library.interface_version(), Api::version);
+  const bool is25 = Api::version == 25;
+  EXPECT_EQ(library.symbol("AvisynthPluginInit2") != nullptr, is25);
+  EXPECT_EQ(library.symbol("AvisynthPluginInit") != nullptr, !is25);
+  EXPECT_EQ(library.symbol("create_filter"), nullptr);
 }
 
 TEST(Creation, DefaultsApplyToArgumentsNotGiven) {
@@ -165,7 +167,7 @@ TEST(Lifetime, ErrorsFromTheConstructorReleaseTheInputClip) {
   format.num_frames = 2;
   for (auto source : {std::shared_ptr<frameserver::FrameSource>(new HugeFrameSource),
                       std::shared_ptr<frameserver::FrameSource>(new FailingSource)}) {
-    const PClip real = PClip(new frameserver::SourceClip<Api25>(source, format));
+    const PClip real = PClip(new frameserver::SourceClip<Api>(source, format));
     try {
       host.brisen(real);
       FAIL() << "accepted";
@@ -187,7 +189,7 @@ TEST(FilterState, MapsAreSizedFromFrameZeroAndStartEmpty) {
   struct Pitch48 final : frameserver::FrameSource {
     avs::PVideoFrame frame(int) override { return testing_support::FakeFrame::make(48, 40, 20); }
   };
-  const PClip filter = host.brisen(PClip(new frameserver::SourceClip<Api25>(std::make_shared<Pitch48>(), format)));
+  const PClip filter = host.brisen(PClip(new frameserver::SourceClip<Api>(std::make_shared<Pitch48>(), format)));
   const brisen::FilterState& s = state_of(filter);
   EXPECT_EQ(s.frame_pitch, 48);
   EXPECT_EQ(s.frame_row_size, 40);
@@ -212,7 +214,7 @@ TEST(FilterState, MotionDepthZeroHasASingleCandidateWindow) {
 
 TEST(FilterState, ConstructionFetchesFrameZeroOnce) {
   Host host;
-  frameserver::SourceClip<Api25>* raw = nullptr;
+  frameserver::SourceClip<Api>* raw = nullptr;
   const PClip clip = host.source(make_clip(64, 48, 5, flat), &raw);
   const PClip filter = host.brisen(clip);
   EXPECT_EQ(raw->requests(), std::vector<int>{0});
@@ -226,13 +228,19 @@ TEST(FilterState, UseIsseFollowsTheHostsReport) {
   }
 }
 
+template <class Clip>
+constexpr bool has_cache_hints = requires(Clip& c) { c.SetCacheHints(0, 0); };
+
 TEST(FilterState, InheritedOperationsAnswerAsTheBaseDoes) {
   Host host;
   const PClip filter = host.brisen(host.source(make_clip(64, 48, 3, flat)));
-  EXPECT_EQ(filter->GetVersion(), 2);
+  EXPECT_EQ(filter->GetVersion(), Api::version == 25 ? 2 : 1);
   EXPECT_EQ(filter->GetVideoInfo().num_frames, 3);
   EXPECT_TRUE(filter->GetVideoInfo().IsYUY2());
-  filter->SetCacheHints(0, 0);
+  EXPECT_FALSE(filter->GetParity(1));
+  // The older interface's clip has six operations, without cache hints, and a one-byte pixel type.
+  EXPECT_EQ(has_cache_hints<Api::IClip>, Api::version == 25);
+  EXPECT_EQ(sizeof(Api::VideoInfo::pixel_type), Api::version == 25 ? 4u : 1u);
 }
 
 }  // namespace

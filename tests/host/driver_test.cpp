@@ -2,6 +2,7 @@
 // match history is kept, and what a cleaned clip looks like.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "host/brisen_filter.h"
@@ -10,11 +11,12 @@
 
 namespace {
 
-using frameserver::Api25;
+// Built once per interface version, against that version's library.
+using Api = frameserver::ApiFor<BRISEN_HOST_API>;
 using frameserver::CpuReport;
 using testing_support::make_clip;
-using Host = testing_support::PluginHost<Api25>;
-using PClip = avs25::PClip;
+using Host = testing_support::PluginHost<Api>;
+using PClip = Api::PClip;
 
 const brisen::FilterState& state_of(const PClip& filter) {
   return static_cast<brisen::BrisenFilter*>(filter.get())->state();
@@ -153,7 +155,7 @@ TEST_P(Driver, FramesOfAnotherGeometryAreCopiedAndLeaveTheState) {
   format.height = 64;
   format.num_frames = 7;
   auto source = std::make_shared<OddPitchSource>();
-  const PClip filter = host.brisen(PClip(new frameserver::SourceClip<Api25>(source, format)));
+  const PClip filter = host.brisen(PClip(new frameserver::SourceClip<Api>(source, format)));
   filter->GetFrame(1, &host.env());
   const brisen::FilterState before = state_of(filter);
   for (int n : {4, 3, 5}) {  // frame 4 itself, and the frames whose neighbour it is
@@ -167,6 +169,46 @@ TEST_P(Driver, FramesOfAnotherGeometryAreCopiedAndLeaveTheState) {
     EXPECT_EQ(state_of(filter).map_write, before.map_write);
     EXPECT_EQ(state_of(filter).map_write[0], 1);
     EXPECT_EQ(state_of(filter).field_parity, before.field_parity);
+  }
+}
+
+// Which lines of a cleaned frame differ from the input: bit 0 for even lines, bit 1 for odd.
+int changed_line_parities(const avs::PVideoFrame& out, const avs::PVideoFrame& in) {
+  int parities = 0;
+  for (int y = 0; y < in->GetHeight(); ++y) {
+    for (int x = 0; x < in->GetRowSize(); ++x) {
+      if (out->GetReadPtr()[y * out->GetPitch() + x] != in->GetReadPtr()[y * in->GetPitch() + x]) parities |= 1 << (y % 2);
+    }
+  }
+  return parities;
+}
+
+TEST_P(Driver, FieldMethodsCleanTheFieldOfTheFrameNumberInAnyRequestOrder) {
+  const int frames = 10;
+  std::vector<std::vector<int>> orders{{1, 2, 3, 4, 5, 6, 7, 8}, {8, 7, 6, 5, 4, 3, 2, 1}, {}};
+  orders[2] = orders[0];
+  std::shuffle(orders[2].begin(), orders[2].end(), std::mt19937(7));
+  orders[2].insert(orders[2].end(), {3, 4, 4, 5});
+  for (int method : {1, 2, 3, 5, -2}) {
+    for (int motion_depth : {1, 2}) {
+      for (const auto& order : orders) {
+        Filtered f(GetParam(), 256, 96, frames, dusty, {{"method", method}, {"motion_depth", motion_depth}});
+        for (int n : order) {
+          // Methods 1 and 3 clean the even lines of odd frames and the odd lines of even frames; 2 the reverse.
+          const bool odd_lines = (n % 2 == 0) != ((method & 3) == 2);
+          const int parities = changed_line_parities(f.get(n), f.input(n));
+          EXPECT_EQ(parities, odd_lines ? 2 : 1)
+              << "method " << method << ", motion_depth " << motion_depth << ", frame " << n;
+        }
+      }
+    }
+  }
+}
+
+TEST_P(Driver, MethodsWithLowBitsZeroCleanWholeFrames) {
+  for (int method : {0, 4, -4}) {
+    Filtered f(GetParam(), 256, 96, 6, dusty, {{"method", method}});
+    EXPECT_EQ(changed_line_parities(f.get(2), f.input(2)), 3) << "method " << method;
   }
 }
 

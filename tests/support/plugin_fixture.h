@@ -18,12 +18,10 @@ template <>
 inline const char* plugin_path<frameserver::Api25>() {
   return BRISEN_PLUGIN_25;
 }
-#ifdef BRISEN_PLUGIN_20
 template <>
 inline const char* plugin_path<frameserver::Api20>() {
   return BRISEN_PLUGIN_20;
 }
-#endif
 
 template <class Api>
 class PluginHost {

@@ -1,0 +1,116 @@
+// brisen_bench: frames per second of every kernel form, and a check that the
+// fast forms give the reference form's bytes. See README.md.
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "bench/bench_options.h"
+#include "bench/generated_clip.h"
+#include "bench/machine_info.h"
+#include "bench/results_table.h"
+#include "bench/timed_run.h"
+
+namespace brisen_bench {
+namespace {
+
+std::string describe(const Settings& s) {
+  return std::string(s.name) + ": temp_precision " + std::to_string(s.temp_precision) + ", motion_depth " +
+         std::to_string(s.motion_depth) + ", spat_precision " + std::to_string(s.spat_precision) +
+         ", spat_depth " + std::to_string(s.spat_depth) + ", threshold " + std::to_string(s.threshold);
+}
+
+bool runs_reference_form(const KernelCase& kernel, brisen::InstructionSet isa) {
+  return brisen::kernel_table(isa).*kernel.slot == brisen::kernel_table(brisen::InstructionSet::reference).*kernel.slot;
+}
+
+Yuy2Clip load_clip(const BenchOptions& o) {
+  // The first and the last frame are only neighbours, as in the filter.
+  const long long wanted = o.frames ? static_cast<long long>(*o.frames) + 2 : INT_MAX;
+  const int frames = static_cast<int>(std::min<long long>(wanted, INT_MAX));
+  if (o.clip) return load_y4m_clip(*o.clip, frames);
+  return make_generated_clip(o.generated_width, o.generated_height, frames);
+}
+
+int run(const BenchOptions& o) {
+  const Yuy2Clip clip = load_clip(o);
+  if (clip.frames.size() < 3) {
+    std::fprintf(stderr, "brisen_bench: %s has %zu frames; cleaning needs at least 3\n", clip.description.c_str(),
+                 clip.frames.size());
+    return 1;
+  }
+  const int cleaned = std::min(o.frames.value_or(INT_MAX), static_cast<int>(clip.frames.size()) - 2);
+  const int reference_frames = std::min(o.reference_frames, cleaned);
+
+  std::printf("clip: %s, %dx%d, pitch %d, frames 1..%d cleaned\n", clip.description.c_str(), clip.width,
+              clip.height, clip.pitch, cleaned);
+  std::printf("processor: %s\ninstruction sets: %s\n", processor_model().c_str(), instruction_sets().c_str());
+  std::printf("reference form: %d frames; fast forms: up to %d frames", reference_frames, cleaned);
+  if (o.max_seconds > 0) std::printf(" or %g s of kernel time", o.max_seconds);
+  std::printf("; one thread, kernel calls timed\n");
+  std::printf("speed-up: reference time over fast time on the frames both cleaned\n");
+  for (const Settings& s : o.settings) std::printf("settings %s\n", describe(s).c_str());
+  std::printf("method 0 for the frame kernels, 1 for the field kernels\n\n");
+  print_table_header(stdout);
+
+  int mismatches = 0;
+  for (const KernelCase& kernel : o.kernels) {
+    for (const Settings& settings : o.settings) {
+      TableRow row{kernel.name, settings.name, "", 0, 0, clip.luma_samples(), std::nullopt, "-", ""};
+      std::vector<PassRecord> expected;
+      RunResult reference;
+      if (reference_frames > 0) {
+        reference = timed_run(clip, kernel, settings, brisen::InstructionSet::reference,
+                              {reference_frames, reference_frames, 0}, &expected, nullptr);
+        row.isa = "reference";
+        row.frames = reference.frames;
+        row.seconds = total_seconds(reference);
+        print_table_row(stdout, row);
+      }
+      for (brisen::InstructionSet isa : o.isas) {
+        const RunResult r = timed_run(clip, kernel, settings, isa, {reference_frames, cleaned, o.max_seconds},
+                                      nullptr, reference_frames > 0 ? &expected : nullptr);
+        row.isa = brisen::name_of(isa);
+        row.frames = r.frames;
+        row.seconds = total_seconds(r);
+        // Frames with history cost less than the first one, so the ratio is
+        // taken over the frames both forms cleaned.
+        const double fast_common = seconds_of_first(r, reference.frames);
+        if (reference.frames > 0 && fast_common > 0) row.speedup = seconds_of_first(reference, reference.frames) / fast_common;
+        row.note = runs_reference_form(kernel, isa) ? "no fast form yet" : "";
+        if (r.mismatch) {
+          ++mismatches;
+          row.identical = "MISMATCH";
+          std::fprintf(stderr, "MISMATCH: %s %s %s, %s\n", kernel.name, settings.name, brisen::name_of(isa),
+                       r.mismatch->c_str());
+        } else {
+          row.identical = r.compared == 0   ? "-"
+                          : r.compared == 1 ? "yes (1 frame)"
+                                            : "yes (" + std::to_string(r.compared) + " frames)";
+        }
+        print_table_row(stdout, row);
+      }
+    }
+  }
+  if (mismatches > 0) {
+    std::fprintf(stderr, "\nMISMATCH: %d fast forms differ from the reference form\n", mismatches);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace brisen_bench
+
+int main(int argc, char** argv) {
+  const brisen_bench::ParseOutcome parsed = brisen_bench::parse_options(argc, argv);
+  if (!parsed.options) return parsed.exit_code;
+  try {
+    return brisen_bench::run(*parsed.options);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "brisen_bench: %s\n", e.what());
+    return 1;
+  }
+}

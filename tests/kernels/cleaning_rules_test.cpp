@@ -224,6 +224,14 @@ TEST_F(MatchEntry, KnownPrevMatchCountsAsExactWithoutSearchingPrev) {
   EXPECT_EQ(clean(pass(settings), c, 1), (100 + 120) / 2);
 }
 
+TEST_F(MatchEntry, EntryOutsideTheFrameIsTakenForNone) {
+  // Only a map from frames of another geometry could hold one.
+  filter.map_b[t / 2] = pitch * lines;
+  EXPECT_EQ(clean(pass(settings), c, 1), 200);
+  filter.map_b[t / 2] = -7;
+  EXPECT_EQ(clean(pass(settings), c, 1), 200);
+}
+
 TEST_F(MatchEntry, TopLeftZeroHasNoEntry) {
   const int64_t first = pos(1, 1);  // top-left position 0
   frames.src[first] = 200;

@@ -101,6 +101,7 @@ Options parse_options(int argc, const char* const* argv) {
   auto* snapshot_option =
       app.add_option("--snapshot", snapshot, "also write a PNG of frame N: input, output, changes")
           ->expected(2)
+          ->allow_extra_args(false)
           ->type_name("N FILE.png");
   std::string plugin;
   auto* plugin_option =

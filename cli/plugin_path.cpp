@@ -21,8 +21,8 @@ std::string default_plugin_path() {
     throw IoError(std::string("cannot find the executable's own path to locate the plug-in (") +
                   std::strerror(errno) + "); give it with --plugin PATH");
   std::string path(exe, static_cast<std::size_t>(len));
-  std::string dir = path.substr(0, path.rfind('/'));
-  if (dir.empty()) dir = "/";
+  const std::size_t slash = path.rfind('/');
+  const std::string dir = slash == 0 || slash == std::string::npos ? std::string("/") : path.substr(0, slash);
   std::string looked;
   for (const std::string& candidate : plugin_candidates(dir)) {
     if (::access(candidate.c_str(), R_OK) == 0) return candidate;

@@ -11,24 +11,29 @@ namespace brisen::test {
 
 class FrameBuffer {
  public:
-  static constexpr int32_t guard_size = 256;
+  static constexpr int32_t default_guard_size = 256;
 
-  FrameBuffer(int32_t row_size, int32_t height, int32_t pitch, uint8_t padding = 0, uint8_t guard = 0xA5)
+  // With guard_size 0 the buffer is exactly pitch * height bytes, so that an
+  // address sanitizer reports any access outside it.
+  FrameBuffer(int32_t row_size, int32_t height, int32_t pitch, uint8_t padding = 0, uint8_t guard = 0xA5,
+              int32_t guard_size = default_guard_size)
       : row_size_(row_size),
         height_(height),
         pitch_(pitch),
         guard_(guard),
-        bytes_(2 * guard_size + static_cast<size_t>(std::max(0, pitch)) * std::max(0, height), padding) {
-    std::fill(bytes_.begin(), bytes_.begin() + guard_size, guard);
-    std::fill(bytes_.end() - guard_size, bytes_.end(), guard);
+        guard_size_(guard_size),
+        bytes_(2 * static_cast<size_t>(guard_size) + static_cast<size_t>(std::max(0, pitch)) * std::max(0, height),
+               padding) {
+    std::fill(bytes_.begin(), bytes_.begin() + guard_size_, guard);
+    std::fill(bytes_.end() - guard_size_, bytes_.end(), guard);
   }
 
   int32_t row_size() const { return row_size_; }
   int32_t height() const { return height_; }
   int32_t pitch() const { return pitch_; }
 
-  uint8_t* data() { return bytes_.data() + guard_size; }
-  const uint8_t* data() const { return bytes_.data() + guard_size; }
+  uint8_t* data() { return bytes_.data() + guard_size_; }
+  const uint8_t* data() const { return bytes_.data() + guard_size_; }
 
   // Byte `byte` of line `line`; luma lies at even bytes, chroma at odd ones.
   uint8_t& at(int32_t byte, int32_t line) { return data()[int64_t{line} * pitch_ + byte]; }
@@ -54,8 +59,8 @@ class FrameBuffer {
 
   bool guards_intact() const {
     const auto is_guard = [&](uint8_t b) { return b == guard_; };
-    return std::all_of(bytes_.begin(), bytes_.begin() + guard_size, is_guard) &&
-           std::all_of(bytes_.end() - guard_size, bytes_.end(), is_guard);
+    return std::all_of(bytes_.begin(), bytes_.begin() + guard_size_, is_guard) &&
+           std::all_of(bytes_.end() - guard_size_, bytes_.end(), is_guard);
   }
 
   // Whether every byte between row_size and pitch still holds `value`.
@@ -82,6 +87,7 @@ class FrameBuffer {
   int32_t height_;
   int32_t pitch_;
   uint8_t guard_;
+  int32_t guard_size_;
   std::vector<uint8_t> bytes_;
 };
 

@@ -69,12 +69,15 @@ class TestFilter {
 inline constexpr uint8_t dst_sentinel = 0xEE;
 
 // src, prev, next and a dst prefilled (padding included) with dst_sentinel.
+// Buffers without guards (guard_size 0) let an address sanitizer see every
+// access outside a frame.
 struct KernelFrames {
-  KernelFrames(int32_t row_size, int32_t height, int32_t pitch, int32_t dst_pitch = 0)
-      : src(row_size, height, pitch),
-        prev(row_size, height, pitch),
-        next(row_size, height, pitch),
-        dst(row_size, height, dst_pitch > 0 ? dst_pitch : pitch, dst_sentinel) {
+  KernelFrames(int32_t row_size, int32_t height, int32_t pitch, int32_t dst_pitch = 0,
+               int32_t guard_size = FrameBuffer::default_guard_size)
+      : src(row_size, height, pitch, 0, 0xA5, guard_size),
+        prev(row_size, height, pitch, 0, 0xA5, guard_size),
+        next(row_size, height, pitch, 0, 0xA5, guard_size),
+        dst(row_size, height, dst_pitch > 0 ? dst_pitch : pitch, dst_sentinel, 0xA5, guard_size) {
     dst.fill([](int32_t, int32_t) { return dst_sentinel; });
   }
 

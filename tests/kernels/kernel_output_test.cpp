@@ -32,9 +32,11 @@ const SizeCase sizes[] = {
 
 TEST_P(AnyKernel, EveryVisibleByteIsWrittenAndNothingElse) {
   // A negative threshold lets no sample change: dst must be src everywhere,
-  // whichever part of the kernel wrote it.
+  // whichever part of the kernel wrote it. Run once with guard bytes and once
+  // with frames of exact size, for builds with an address sanitizer.
   for (const SizeCase& s : sizes) {
-    KernelFrames frames(s.row_size, s.height, s.pitch, s.pitch + 16);
+    for (int32_t guard_size : {FrameBuffer::default_guard_size, 0}) {
+    KernelFrames frames(s.row_size, s.height, s.pitch, s.pitch + 16, guard_size);
     fill_noise(frames.src, 1);
     fill_noise(frames.prev, 2);
     fill_noise(frames.next, 3);
@@ -48,6 +50,7 @@ TEST_P(AnyKernel, EveryVisibleByteIsWrittenAndNothingElse) {
           << s.row_size << " x " << s.height << " pitch " << s.pitch << " md " << s.md << " sd " << s.sd << " call "
           << call;
       EXPECT_TRUE(frames.src.guards_intact() && frames.prev.guards_intact() && frames.next.guards_intact());
+    }
     }
   }
 }
@@ -139,7 +142,7 @@ TEST_P(AnyKernel, FramesTooSmallComeOutAsOneCopy) {
 }
 
 TEST_P(AnyKernel, HugeSpatDepthStaysInsideTheFrame) {
-  KernelFrames frames(128, 64, 128);
+  KernelFrames frames(128, 64, 128, 128, 0);
   for (FrameBuffer* f : {&frames.src, &frames.prev, &frames.next}) fill_noise(*f, 12);
   TestFilter filter(128, 64, 128,
                     {.temp_precision = 300, .motion_depth = 1, .spat_precision = 100, .spat_depth = 2147483647});

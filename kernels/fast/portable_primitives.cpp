@@ -1,0 +1,20 @@
+#include "kernels/fast/portable_lanes.h"
+#include "kernels/fast/search_primitives.h"
+#include "kernels/fast/tile_search.h"
+
+namespace brisen::fast {
+namespace {
+
+using Lanes8 = PortableLanes<uint8_t, 16>;
+using Lanes16 = PortableLanes<uint16_t, 16>;
+
+}  // namespace
+
+const SearchPrimitives portable_primitives{16,
+                                           &extract_luma_plain<Lanes8>,
+                                           &search_tile<Lanes8>,
+                                           &search_tile<Lanes16>,
+                                           &presearch<Lanes8>,
+                                           &presearch<Lanes16>};
+
+}  // namespace brisen::fast

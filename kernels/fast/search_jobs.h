@@ -1,0 +1,76 @@
+// What the vector searches of one tile take and give. A tile is a run of
+// `lanes` neighbouring luma samples on each of up to 16 lines; the searches work
+// on luma planes (one byte per sample, sample c of a frame at index c / 2), so
+// that every plain position offset of the rules carries over as offset / 2.
+#pragma once
+
+#include <cstdint>
+
+namespace brisen::fast {
+
+inline constexpr int max_tile_lanes = 64;
+inline constexpr int max_tile_lines = 16;
+
+// Search results of a tile, [line][lane]. Lane type T is uint8_t when every
+// precision is at most 255 and every window has at most 255 displacements
+// (measures then saturate at 255, which changes no comparison with a
+// precision), otherwise uint16_t. Indices count displacements in visiting
+// order over the tile's window.
+template <typename T>
+struct TileMatches {
+  T prev_measure[max_tile_lines][max_tile_lanes];
+  T prev_index[max_tile_lines][max_tile_lanes];
+  T next_measure[max_tile_lines][max_tile_lanes];
+  T next_index[max_tile_lines][max_tile_lanes];
+  T above_measure[max_tile_lines][max_tile_lanes];
+  T above_value[max_tile_lines][max_tile_lanes];
+  T below_measure[max_tile_lines][max_tile_lanes];
+  T below_value[max_tile_lines][max_tile_lanes];
+};
+
+struct TileJob {
+  const uint8_t* src;  // planes at the tile's first sample
+  const uint8_t* prev;
+  const uint8_t* next;
+  int64_t stride;  // plane samples per frame line
+  int32_t lines;
+  int32_t line_step;  // 1, or 2 for a field
+  int32_t radius;     // window of the tile
+  // Lanes search only displacements within their own radius (blocks with a
+  // narrower window sharing a tile).
+  uint8_t lane_radius[max_tile_lanes];
+  int32_t spat_depth;  // < 0: no spatial search
+};
+
+// Best match of one frame in a full window about one sample.
+struct PresearchMatch {
+  int32_t measure;
+  int32_t dy;
+  int32_t dx;
+};
+
+struct PresearchJob {
+  const uint8_t* src;  // planes at the sample
+  const uint8_t* prev;
+  const uint8_t* next;
+  int64_t stride;
+  int32_t radius;
+};
+
+struct PresearchMatches {
+  PresearchMatch prev;
+  PresearchMatch next;
+};
+
+// The vector parts of the fast kernels, one set per instruction set.
+struct SearchPrimitives {
+  int lanes;  // tile width
+  // Luma bytes (even bytes) of `bytes` bytes of a frame into a plane.
+  void (*extract_luma)(const uint8_t* frame, int64_t bytes, uint8_t* plane);
+  void (*search_tile8)(const TileJob& job, TileMatches<uint8_t>& out);
+  void (*search_tile16)(const TileJob& job, TileMatches<uint16_t>& out);
+  PresearchMatches (*presearch8)(const PresearchJob& job);
+  PresearchMatches (*presearch16)(const PresearchJob& job);
+};
+
+}  // namespace brisen::fast

@@ -1,0 +1,207 @@
+// The searches of the cleaning rules for a whole tile of samples at once,
+// displacement by displacement, written once over a set of lane operations `V`
+// that each instruction set supplies (see portable_lanes.h, kernels/x86/).
+//
+// Everything here is a template over V, so each instruction set's build stays
+// in its own translation unit and the linker never mixes them.
+//
+// Exactness: each search keeps, per sample, the first strictly lowest measure
+// in the rules' visiting order (min, then "unchanged" keeps the old index).
+// With V::T = uint8_t, sums saturate at 255; a saturated measure compares as
+// "not below" every precision of at most 255, and every unsaturated measure is
+// exact, so the first minimum among measures below the precision is exact.
+#pragma once
+
+#include <cstdint>
+
+#include "kernels/fast/search_jobs.h"
+
+namespace brisen::fast {
+
+// V provides: T, vec, mask, lanes, max_value, load(const uint8_t*) (lanes
+// bytes, widened to T), load_t / store_t (lanes of T), set1, absdiff, adds
+// (saturating), min, bor, and the comparisons eq and gt giving a mask for
+// select(mask, if_set, if_clear).
+
+// Adds the measures of one frame at one displacement into the bests of every
+// cleaned line. `f` is the frame's plane already moved by the displacement.
+// A measure is the 3 x 3 sum of absolute differences without the centre:
+// rows of (left + right) and (left + centre + right) sums, added down.
+template <class V, int Step>
+inline void search_frame(const uint8_t* s, const uint8_t* f, int64_t stride, int lines, typename V::vec outside,
+                         typename V::vec order, typename V::T (*best)[max_tile_lanes],
+                         typename V::T (*index)[max_tile_lanes]) {
+  using vec = typename V::vec;
+  const auto sums = [&](int64_t r, vec& full, vec& sides) {
+    const uint8_t* sr = s + r * stride;
+    const uint8_t* fr = f + r * stride;
+    const vec left = V::absdiff(V::load(sr - 1), V::load(fr - 1));
+    const vec centre = V::absdiff(V::load(sr), V::load(fr));
+    const vec right = V::absdiff(V::load(sr + 1), V::load(fr + 1));
+    sides = V::adds(left, right);
+    full = V::adds(sides, centre);
+  };
+  vec above, middle, middle_sides, below, below_sides;
+  sums(-1, above, below_sides);
+  sums(0, middle, middle_sides);
+  const int last = (lines - 1) * Step;
+  for (int y = 0; y <= last; ++y) {
+    sums(y + 1, below, below_sides);
+    if (Step == 1 || y % Step == 0) {
+      const vec measure = V::bor(V::adds(V::adds(above, middle_sides), below), outside);
+      const int k = y / Step;
+      const vec old = V::load_t(best[k]);
+      const vec lowest = V::min(old, measure);
+      V::store_t(best[k], lowest);
+      V::store_t(index[k], V::select(V::eq(lowest, old), V::load_t(index[k]), order));
+    }
+    above = middle;
+    middle = below;
+    middle_sides = below_sides;
+  }
+}
+
+// Best spatial matches on the lines above and below every cleaned line:
+// candidates k = -depth .. depth, left to right; keeps the matched sample.
+template <class V>
+inline void search_spatial(const uint8_t* s, int64_t stride, int lines, int line_step, int depth,
+                           typename V::T (*best)[max_tile_lanes], typename V::T (*value)[max_tile_lanes],
+                           int64_t side) {
+  using vec = typename V::vec;
+  const vec top = V::set1(V::max_value);
+  for (int k = 0; k < lines; ++k) {
+    const uint8_t* row = s + int64_t{k} * line_step * stride;
+    const vec left = V::load(row - 1);
+    const vec right = V::load(row + 1);
+    const uint8_t* other = row + side;
+    vec lowest = top;
+    vec matched = V::set1(0);
+    for (int d = -depth; d <= depth; ++d) {
+      const uint8_t* q = other + d;
+      const vec measure = V::adds(V::absdiff(left, V::load(q - 1)), V::absdiff(right, V::load(q + 1)));
+      const vec next_lowest = V::min(lowest, measure);
+      matched = V::select(V::eq(next_lowest, lowest), matched, V::load(q));
+      lowest = next_lowest;
+    }
+    V::store_t(best[k], lowest);
+    V::store_t(value[k], matched);
+  }
+}
+
+template <class V>
+void search_tile(const TileJob& job, TileMatches<typename V::T>& out) {
+  using vec = typename V::vec;
+  const vec top = V::set1(V::max_value);
+  const vec zero = V::set1(0);
+  for (int k = 0; k < job.lines; ++k) {
+    V::store_t(out.prev_measure[k], top);
+    V::store_t(out.prev_index[k], zero);
+    V::store_t(out.next_measure[k], top);
+    V::store_t(out.next_index[k], zero);
+  }
+  const vec lane_radius = V::load(job.lane_radius);
+  const int r = job.radius;
+  int order = 0;
+  for (int dy = -r; dy <= r; ++dy) {
+    for (int dx = -r; dx <= r; ++dx, ++order) {
+      const int reach = (dy < 0 ? -dy : dy) > (dx < 0 ? -dx : dx) ? (dy < 0 ? -dy : dy) : (dx < 0 ? -dx : dx);
+      const vec outside = V::select(V::gt(V::set1(reach), lane_radius), top, zero);
+      const vec ord = V::set1(order);
+      const int64_t shift = dy * job.stride + dx;
+      if (job.line_step == 1) {
+        search_frame<V, 1>(job.src, job.prev + shift, job.stride, job.lines, outside, ord, out.prev_measure,
+                           out.prev_index);
+        search_frame<V, 1>(job.src, job.next + shift, job.stride, job.lines, outside, ord, out.next_measure,
+                           out.next_index);
+      } else {
+        search_frame<V, 2>(job.src, job.prev + shift, job.stride, job.lines, outside, ord, out.prev_measure,
+                           out.prev_index);
+        search_frame<V, 2>(job.src, job.next + shift, job.stride, job.lines, outside, ord, out.next_measure,
+                           out.next_index);
+      }
+    }
+  }
+  if (job.spat_depth >= 0) {
+    search_spatial<V>(job.src, job.stride, job.lines, job.line_step, job.spat_depth, out.above_measure,
+                      out.above_value, -job.stride);
+    search_spatial<V>(job.src, job.stride, job.lines, job.line_step, job.spat_depth, out.below_measure,
+                      out.below_value, job.stride);
+  }
+}
+
+// Full-window search about one sample, lanes over dx, lines over dy; the
+// first minimum in visiting order (dy, then dx) wins.
+template <class V>
+PresearchMatch presearch_frame(const uint8_t* s, const uint8_t* f, int64_t stride, int r) {
+  using T = typename V::T;
+  using vec = typename V::vec;
+  const int64_t offsets[8] = {-stride - 1, -stride, -stride + 1, -1, 1, stride - 1, stride, stride + 1};
+  vec centre_values[8];
+  for (int o = 0; o < 8; ++o) centre_values[o] = V::set1(s[offsets[o]]);
+  PresearchMatch best{1 << 30, 0, 0};
+  T measures[max_tile_lanes];
+  T lines[max_tile_lanes];
+  for (int dx0 = -r; dx0 <= r; dx0 += V::lanes) {
+    vec lowest = V::set1(V::max_value);
+    vec line = V::set1(0);
+    for (int dy = -r; dy <= r; ++dy) {
+      const uint8_t* base = f + dy * stride + dx0;
+      vec measure = V::absdiff(centre_values[0], V::load(base + offsets[0]));
+      for (int o = 1; o < 8; ++o) measure = V::adds(measure, V::absdiff(centre_values[o], V::load(base + offsets[o])));
+      const vec next_lowest = V::min(lowest, measure);
+      line = V::select(V::eq(next_lowest, lowest), line, V::set1(dy + r));
+      lowest = next_lowest;
+    }
+    V::store_t(measures, lowest);
+    V::store_t(lines, line);
+    for (int i = 0; i < V::lanes && dx0 + i <= r; ++i) {
+      const int m = measures[i];
+      const int dy = lines[i] - r;
+      if (m < best.measure || (m == best.measure && dy < best.dy)) best = {m, dy, dx0 + i};
+    }
+  }
+  return best;
+}
+
+template <class V>
+PresearchMatches presearch(const PresearchJob& job) {
+  return {presearch_frame<V>(job.src, job.prev, job.stride, job.radius),
+          presearch_frame<V>(job.src, job.next, job.stride, job.radius)};
+}
+
+// Lanes of V twice over: the 16-bit searches keep the tile width of the
+// 8-bit ones.
+template <class H>
+struct LanePair {
+  using T = typename H::T;
+  struct vec {
+    typename H::vec lo, hi;
+  };
+  struct mask {
+    typename H::mask lo, hi;
+  };
+  static constexpr int lanes = 2 * H::lanes;
+  static constexpr T max_value = H::max_value;
+  static vec load(const uint8_t* p) { return {H::load(p), H::load(p + H::lanes)}; }
+  static vec load_t(const T* p) { return {H::load_t(p), H::load_t(p + H::lanes)}; }
+  static void store_t(T* p, vec v) {
+    H::store_t(p, v.lo);
+    H::store_t(p + H::lanes, v.hi);
+  }
+  static vec set1(int v) { return {H::set1(v), H::set1(v)}; }
+  static vec absdiff(vec a, vec b) { return {H::absdiff(a.lo, b.lo), H::absdiff(a.hi, b.hi)}; }
+  static vec adds(vec a, vec b) { return {H::adds(a.lo, b.lo), H::adds(a.hi, b.hi)}; }
+  static vec min(vec a, vec b) { return {H::min(a.lo, b.lo), H::min(a.hi, b.hi)}; }
+  static mask eq(vec a, vec b) { return {H::eq(a.lo, b.lo), H::eq(a.hi, b.hi)}; }
+  static mask gt(vec a, vec b) { return {H::gt(a.lo, b.lo), H::gt(a.hi, b.hi)}; }
+  static vec select(mask m, vec a, vec b) { return {H::select(m.lo, a.lo, b.lo), H::select(m.hi, a.hi, b.hi)}; }
+  static vec bor(vec a, vec b) { return {H::bor(a.lo, b.lo), H::bor(a.hi, b.hi)}; }
+};
+
+// Even bytes of a frame, plainly; instruction sets may do better.
+template <class Unused>
+void extract_luma_plain(const uint8_t* frame, int64_t bytes, uint8_t* plane) {
+  for (int64_t i = 0; i < bytes / 2; ++i) plane[i] = frame[2 * i];
+}
+
+}  // namespace brisen::fast

@@ -74,18 +74,22 @@ struct Scene {
         width_(width),
         height_(height) {}
 
-  // Background point (x, y) of the wide panorama.
+  // Background point (x, y) of the wide panorama: bricks with soft mortar
+  // joints, as a lens renders them, under uneven light.
   void background(int x, int y, double& luma, double& u, double& v) const {
-    const int brick_h = 18;
-    const int brick_w = 40;
-    const int row = y / brick_h;
-    const int shifted = x + (row % 2) * brick_w / 2;
-    const bool mortar = y % brick_h < 2 || shifted % brick_w < 2;
+    const double brick_h = 18;
+    const double brick_w = 40;
+    const int row = static_cast<int>(y / brick_h);
+    const double shifted = x + (row % 2) * brick_w / 2;
+    const double dy = std::fmod(y + 0.5, brick_h) - 0.5;
+    const double dx = std::fmod(shifted + 0.5, brick_w) - 0.5;
+    const double to_joint = std::min({std::abs(dy), std::abs(brick_h - dy), std::abs(dx), std::abs(brick_w - dx)});
+    const double joint = std::exp(-to_joint * to_joint / 2.0);
     const double light = 0.55 + 0.45 * coarse.at(x, y);
     const double grit = fine.at(x, y) - 0.5;
-    luma = mortar ? 70 + 30 * grit : 60 + 110 * light + 40 * grit;
+    luma = (60 + 110 * light + 30 * grit) * (1 - 0.5 * joint);
     u = 118 + 10 * coarse.at(y, x * 0.5);
-    v = mortar ? 128 : 140 + 8 * light;
+    v = 140 + 8 * light - 12 * joint;
   }
 
   void pixel(int frame, int x, int y, double& luma, double& u, double& v) const {
@@ -131,7 +135,7 @@ DemoClip make_demo_clip(int width, int height, int frames, int margin, std::uint
         double u = 0;
         double v = 0;
         scene.pixel(f, x, y, luma, u, v);
-        frame.y()[static_cast<std::size_t>(y) * width + x] = to_byte(luma + 2.0 * random.normal());
+        frame.y()[static_cast<std::size_t>(y) * width + x] = to_byte(luma + 1.0 * random.normal());
         if (x % 2 == 0) {
           const std::size_t c = static_cast<std::size_t>(y) * frame.chroma_width() + x / 2;
           frame.u()[c] = to_byte(u);
@@ -145,8 +149,7 @@ DemoClip make_demo_clip(int width, int height, int frames, int margin, std::uint
   const int per_frame = std::max(1, width * height / 2500);
   for (int f = 1; f + 1 < frames; ++f) {
     for (int i = 0; i < per_frame; ++i) {
-      Speck s{f, margin + random.below(width - 2 * margin - 2), margin + random.below(height - 2 * margin - 2),
-              1 + (random.below(3) == 0), 1 + (random.below(3) == 0)};
+      Speck s{f, margin + random.below(width - 2 * margin - 2), margin + random.below(height - 2 * margin - 2), 1, 1};
       const bool bright = random.below(2) == 0;
       const double strength = 60 + random.below(70);
       PlanarFrame& frame = clip.dusty[static_cast<std::size_t>(f)];

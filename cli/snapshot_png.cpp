@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "cli/cli_errors.h"
@@ -33,22 +34,23 @@ void draw_frame(const PlanarFrame& frame, RgbImage& image, int x0) {
   }
 }
 
+// Changes are drawn over the dimmed picture, the stronger the larger they
+// are, so a removed speck stands out from the many small touches to grain.
 void draw_changes(const PlanarFrame& before, const PlanarFrame& after, RgbImage& image, int x0) {
+  static constexpr int kDarker[3] = {255, 40, 40};
+  static constexpr int kBrighter[3] = {40, 140, 255};
   for (int row = 0; row < after.height; ++row) {
     const std::size_t line = static_cast<std::size_t>(row) * after.width;
     std::uint8_t* out = image.pixels.data() + (static_cast<std::size_t>(row) * image.width + x0) * 3;
     for (int x = 0; x < after.width; ++x) {
       const int b = before.y()[line + x];
       const int a = after.y()[line + x];
-      std::uint8_t* px = out + 3 * x;
-      if (a < b) {
-        px[0] = 255, px[1] = 40, px[2] = 40;
-      } else if (a > b) {
-        px[0] = 40, px[1] = 140, px[2] = 255;
-      } else {
-        const std::uint8_t grey = static_cast<std::uint8_t>(32 + a * 3 / 8);
-        px[0] = px[1] = px[2] = grey;
-      }
+      const int grey = 32 + a * 3 / 8;
+      const int change = std::min(std::abs(a - b), 32);
+      // Weight in 1/160ths: at least 32 for any change, all of it from 32 levels on.
+      const int weight = change == 0 ? 0 : 32 + change * 4;
+      const int* colour = a < b ? kDarker : kBrighter;
+      for (int c = 0; c < 3; ++c) out[3 * x + c] = clamp_byte(grey + (colour[c] - grey) * weight / 160);
     }
   }
 }

@@ -17,7 +17,8 @@ struct RgbImage {
 
 // Three panels of the frame's size, left to right: `before`, `after`, and the
 // changes: `after`'s luma dimmed, with samples made darker in red and samples
-// made brighter in blue. Both frames must have the same size.
+// made brighter in blue, fully coloured from a change of 32 levels on. Both
+// frames must have the same size.
 RgbImage compose_comparison(const PlanarFrame& before, const PlanarFrame& after);
 
 // The image as a PNG file's bytes. Throws IoError when encoding fails.

@@ -56,8 +56,9 @@ TEST(Snapshot, PanelsShowBeforeAfterAndChanges) {
   std::fill(before.data.begin(), before.data.end(), 128);
   std::fill(before.y(), before.y() + before.luma_size(), 100);
   PlanarFrame after = before;
-  after.y()[1] = 80;   // darker
-  after.y()[6] = 120;  // brighter
+  after.y()[1] = 40;   // darker
+  after.y()[6] = 160;  // brighter
+  after.y()[7] = 102;  // a touch brighter
   const brisen_cli::RgbImage image = brisen_cli::compose_comparison(before, after);
   ASSERT_EQ(image.width, 12);
   ASSERT_EQ(image.height, 2);
@@ -67,16 +68,15 @@ TEST(Snapshot, PanelsShowBeforeAfterAndChanges) {
   };
   // Grey input: luma 100 in studio range is about 98 in RGB.
   EXPECT_EQ(px(0, 0), (std::vector<int>{98, 98, 98}));
-  EXPECT_EQ(px(4 + 1, 0), (std::vector<int>{75, 75, 75}));
-  const std::vector<int> red = px(8 + 1, 0);
-  const std::vector<int> blue = px(8 + 2, 1);
+  EXPECT_EQ(px(4 + 1, 0), (std::vector<int>{28, 28, 28}));
+  // Large changes in full colour, small ones faintly, none in grey.
+  EXPECT_EQ(px(8 + 1, 0), (std::vector<int>{255, 40, 40}));
+  EXPECT_EQ(px(8 + 2, 1), (std::vector<int>{40, 140, 255}));
+  const std::vector<int> faint = px(8 + 3, 1);
   const std::vector<int> same = px(8 + 0, 0);
-  EXPECT_GT(red[0], 200);
-  EXPECT_LT(red[2], 100);
-  EXPECT_GT(blue[2], 200);
-  EXPECT_LT(blue[0], 100);
-  EXPECT_EQ(same[0], same[1]);
-  EXPECT_EQ(same[1], same[2]);
+  EXPECT_EQ(same, (std::vector<int>{69, 69, 69}));
+  EXPECT_LT(faint[0], faint[2]);
+  EXPECT_LT(faint[2], 140);
 }
 
 TEST(Snapshot, EncodesAPngThatDecodesToTheSameImage) {

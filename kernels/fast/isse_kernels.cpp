@@ -48,6 +48,22 @@ int32_t block_radius(const IsseCall& call, int64_t c0) {
                          static_cast<int32_t>(pitch));
 }
 
+// The map entries the decisions of these blocks will read and write lie on
+// 16 lines, each far from the last; fetching them while the tile is searched
+// keeps the decisions from waiting on memory.
+void prefetch_map_lines(const IsseCall& call, int64_t first, int32_t count) {
+  const CleaningPass& pass = call.cx.pass;
+  const int64_t p = call.frames.src_pitch;
+  for (int k = 0; k < call.lines; ++k) {
+    const int64_t index = (first + int64_t{k} * call.line_step * p - (p + 2)) >> 1;
+    if (index < 0 || index + 16 * count > pass.map_entries) continue;
+    for (int64_t i = 0; i < 16 * count; i += 16) {
+      __builtin_prefetch(pass.map_read + index + i);
+      __builtin_prefetch(pass.map_write + index + i, 1);
+    }
+  }
+}
+
 // Blocks j0 .. j0 + count - 1 of block row i: pre-searches, one tile search
 // over the widest of their windows, then the samples decided and recorded
 // block by block, line by line, left to right, as the rules visit them.
@@ -69,6 +85,7 @@ void clean_blocks(const IsseCall& call, TileMatches<T>& matches, int32_t i, int3
     const int64_t y = top + int64_t{k} * call.line_step;
     std::memcpy(f.dst + y * d + 32 * j0, f.src + y * p + 32 * j0, 32 * static_cast<size_t>(count));
   }
+  prefetch_map_lines(call, first, count);
 
   // The searches stay inside the frame for windows up to motion_depth + 1
   // and spatial candidates that do not leave the frame buffer; else the rules
@@ -137,10 +154,11 @@ void clean_isse(FilterState& state, const FrameSet& frames, const BlockCopy& blo
   if (grid.has_blocks()) {
     extract_planes(simd, frames, workspace.planes);
     const CleaningPass pass = make_cleaning_pass(state, frames, TemporalMean::halved_sum);
+    fill_displacements(workspace.isse.displacements, frames.src_pitch, state.motion_depth + 1);
     const IsseCall call{frames,
                         simd,
                         workspace.planes,
-                        {pass, state.spat_precision > 0 && state.spat_depth >= 0},
+                        {pass, state.spat_precision > 0 && state.spat_depth >= 0, &workspace.isse.displacements},
                         state.motion_depth,
                         f,
                         field ? 8 : 16,

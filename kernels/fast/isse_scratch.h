@@ -10,6 +10,7 @@ struct IsseScratch {
   explicit IsseScratch(const FilterState&) {}
   fast::TileMatches<uint8_t> matches8;
   fast::TileMatches<uint16_t> matches16;
+  fast::DisplacementTable displacements;
 };
 
 }  // namespace brisen

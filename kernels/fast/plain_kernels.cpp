@@ -112,9 +112,9 @@ void clean_plain(FilterState& state, const FrameSet& frames, const BlockCopy& bl
   if (lines > 0) {
     extract_planes(simd, frames, workspace.planes);
     const CleaningPass pass = make_cleaning_pass(state, frames, TemporalMean::summed_halves);
-    const PlainCall call{frames,        simd,     workspace.planes,
-                         workspace.plain, {pass, state.spat_precision > 0 && state.spat_depth >= 0},
-                         geometry,      md,       step};
+    fill_displacements(workspace.plain.displacements, frames.src_pitch, md);
+    const DecisionContext cx{pass, state.spat_precision > 0 && state.spat_depth >= 0, &workspace.plain.displacements};
+    const PlainCall call{frames, simd, workspace.planes, workspace.plain, cx, geometry, md, step};
     const bool bytes = byte_lanes_suffice(state);
     for (int32_t s = 0; s < lines; s += max_tile_lines) {
       const int32_t count = std::min(max_tile_lines, lines - s);

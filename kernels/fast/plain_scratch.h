@@ -17,6 +17,7 @@ struct PlainScratch {
 
   fast::TileMatches<uint8_t> matches8;
   fast::TileMatches<uint16_t> matches16;
+  fast::DisplacementTable displacements;
   // Match entries of one strip of lines, replayed in visiting order once the
   // strip is decided: [line][sample], map index or -1.
   int32_t samples_per_line;

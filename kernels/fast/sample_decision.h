@@ -13,19 +13,26 @@ namespace brisen::fast {
 struct DecisionContext {
   CleaningPass pass;
   bool spatial;  // spatial rule possible at all: spat_precision > 0 and spat_depth >= 0
+  const DisplacementTable* displacements;
 };
 
-// A search index back to the displacement it stands for, in bytes.
-inline int64_t displacement_of(int index, int radius, int64_t pitch) {
-  const int side = 2 * radius + 1;
-  return int64_t{index / side - radius} * pitch + 2 * (index % side - radius);
+// Offsets of the windows up to `max_radius` for frames of `pitch`.
+inline void fill_displacements(DisplacementTable& table, int64_t pitch, int max_radius) {
+  for (int r = 0; r <= max_radius && r <= DisplacementTable::max_radius; ++r) {
+    int index = 0;
+    for (int dy = -r; dy <= r; ++dy) {
+      for (int dx = -r; dx <= r; ++dx) table.offsets[r][index++] = static_cast<int32_t>(dy * pitch + 2 * dx);
+    }
+  }
 }
 
 // Decides the sample at position c (line k, lane `lane` of the tile, searched
 // with window `radius`) and writes its luma byte to *out when it changes.
-// Returns the map index of the match entry to record, or -1.
+// Returns the map index of the match entry to record, or -1. Past the first
+// tests the outcome is data-dependent and unpredictable, so it is computed
+// without branches.
 template <typename T>
-inline int64_t decide_sample(const DecisionContext& cx, const TileMatches<T>& m, int k, int lane, int radius,
+[[gnu::always_inline]] inline int64_t decide_sample(const DecisionContext& cx, const TileMatches<T>& m, int k, int lane, int radius,
                              int64_t c, uint8_t* out) {
   const CleaningPass& p = cx.pass;
   const int32_t x = p.src[c];
@@ -38,25 +45,27 @@ inline int64_t decide_sample(const DecisionContext& cx, const TileMatches<T>& m,
       return -1;
     }
   }
-  const int32_t next_measure = m.next_measure[k][lane];
-  if (next_measure >= p.temp_precision) return -1;  // no entry, and the temporal rule fails
+  if (m.next_measure[k][lane] >= p.temp_precision) return -1;  // no entry, and the temporal rule fails
 
+  const int32_t* offsets = cx.displacements->offsets[radius];
   const int64_t t = c - (p.pitch + 2);
-  const int64_t matched = t + displacement_of(m.next_index[k][lane], radius, p.pitch);
-  const int64_t record = matched >= 0 && (matched >> 1) >= 1 && (matched >> 1) < p.map_entries ? matched >> 1 : -1;
+  const int64_t matched = t + offsets[m.next_index[k][lane]];
+  const bool recordable = (matched >= 0) & ((matched >> 1) >= 1) & ((matched >> 1) < p.map_entries);
 
-  Match known{-1, no_match};
-  int32_t a;
-  if (read_match_entry(p, t, known)) {
-    a = p.prev[known.position + p.pitch + 2];
-  } else {
-    if (m.prev_measure[k][lane] >= p.temp_precision) return record;
-    a = p.prev[c + displacement_of(m.prev_index[k][lane], radius, p.pitch)];
-  }
+  // The previous frame's match: a map entry (as read_match_entry takes it),
+  // else the searched one.
+  const int64_t index = t >> 1;
+  const bool indexed = (t >= 0) & (index >= 1) & (index < p.map_entries);
+  const int64_t entry = p.map_read[indexed ? index : 0];
+  const bool known = indexed & (entry >= 0) & (entry + p.pitch + 2 < p.frame_end);
+  const bool prev_good = known | (m.prev_measure[k][lane] < p.temp_precision);
+  const int32_t a = p.prev[known ? entry + p.pitch + 2 : c + offsets[m.prev_index[k][lane]]];
   const int32_t b = p.next[matched + p.pitch + 2];
   const int32_t mean = temporal_mean(p.temporal_mean, a, b);
-  if (strict_extreme(x, a, b) && std::abs(mean - x) <= p.threshold) *out = static_cast<uint8_t>(mean);
-  return record;
+  const bool extreme = ((x < a) & (x < b)) | ((x > a) & (x > b));
+  const bool replace = prev_good & extreme & (std::abs(mean - x) <= p.threshold);
+  *out = static_cast<uint8_t>(replace ? mean : x);
+  return recordable ? matched >> 1 : -1;
 }
 
 }  // namespace brisen::fast

@@ -42,6 +42,12 @@ struct TileJob {
   int32_t spat_depth;  // < 0: no spatial search
 };
 
+// Byte offsets of the displacements of every window radius, by search index.
+struct DisplacementTable {
+  static constexpr int max_radius = 11;
+  int32_t offsets[max_radius + 1][(2 * max_radius + 1) * (2 * max_radius + 1)];
+};
+
 // Best match of one frame in a full window about one sample.
 struct PresearchMatch {
   int32_t measure;

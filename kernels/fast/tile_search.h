@@ -23,41 +23,52 @@ namespace brisen::fast {
 // (saturating), min, bor, and the comparisons eq and gt giving a mask for
 // select(mask, if_set, if_clear).
 
-// Adds the measures of one frame at one displacement into the bests of every
-// cleaned line. `f` is the frame's plane already moved by the displacement.
-// A measure is the 3 x 3 sum of absolute differences without the centre:
-// rows of (left + right) and (left + centre + right) sums, added down.
+// Adds the measures of prev and next at one displacement into the bests of
+// every cleaned line; `p` and `n` are their planes already moved by the
+// displacement. A measure is the 3 x 3 sum of absolute differences without the
+// centre: per line the sums (left + right) and (left + centre + right), added
+// down over three lines.
 template <class V, int Step>
-inline void search_frame(const uint8_t* s, const uint8_t* f, int64_t stride, int lines, typename V::vec outside,
-                         typename V::vec order, typename V::T (*best)[max_tile_lanes],
-                         typename V::T (*index)[max_tile_lanes]) {
+[[gnu::always_inline]] inline void search_displacement(const uint8_t* s, const uint8_t* p, const uint8_t* n,
+                                                       int64_t stride, int lines, typename V::vec outside,
+                                                       typename V::vec order, TileMatches<typename V::T>& out) {
   using vec = typename V::vec;
-  const auto sums = [&](int64_t r, vec& full, vec& sides) {
-    const uint8_t* sr = s + r * stride;
-    const uint8_t* fr = f + r * stride;
-    const vec left = V::absdiff(V::load(sr - 1), V::load(fr - 1));
-    const vec centre = V::absdiff(V::load(sr), V::load(fr));
-    const vec right = V::absdiff(V::load(sr + 1), V::load(fr + 1));
-    sides = V::adds(left, right);
-    full = V::adds(sides, centre);
+  struct Sums {
+    vec full, sides;
   };
-  vec above, middle, middle_sides, below, below_sides;
-  sums(-1, above, below_sides);
-  sums(0, middle, middle_sides);
+  const auto sums = [&](int64_t r, Sums& ps, Sums& ns) {
+    const uint8_t* sr = s + r * stride;
+    const vec sl = V::load(sr - 1);
+    const vec sc = V::load(sr);
+    const vec sr1 = V::load(sr + 1);
+    const uint8_t* pr = p + r * stride;
+    ps.sides = V::adds(V::absdiff(sl, V::load(pr - 1)), V::absdiff(sr1, V::load(pr + 1)));
+    ps.full = V::adds(ps.sides, V::absdiff(sc, V::load(pr)));
+    const uint8_t* nr = n + r * stride;
+    ns.sides = V::adds(V::absdiff(sl, V::load(nr - 1)), V::absdiff(sr1, V::load(nr + 1)));
+    ns.full = V::adds(ns.sides, V::absdiff(sc, V::load(nr)));
+  };
+  const auto update = [&](typename V::T* best, typename V::T* index, vec measure) {
+    const vec old = V::load_t(best);
+    const vec lowest = V::min(old, V::bor(measure, outside));
+    V::store_t(best, lowest);
+    V::store_t(index, V::select(V::eq(lowest, old), V::load_t(index), order));
+  };
+  Sums p_above, p_middle, p_below, n_above, n_middle, n_below;
+  sums(-1, p_above, n_above);
+  sums(0, p_middle, n_middle);
   const int last = (lines - 1) * Step;
   for (int y = 0; y <= last; ++y) {
-    sums(y + 1, below, below_sides);
+    sums(y + 1, p_below, n_below);
     if (Step == 1 || y % Step == 0) {
-      const vec measure = V::bor(V::adds(V::adds(above, middle_sides), below), outside);
       const int k = y / Step;
-      const vec old = V::load_t(best[k]);
-      const vec lowest = V::min(old, measure);
-      V::store_t(best[k], lowest);
-      V::store_t(index[k], V::select(V::eq(lowest, old), V::load_t(index[k]), order));
+      update(out.prev_measure[k], out.prev_index[k], V::adds(V::adds(p_above.full, p_middle.sides), p_below.full));
+      update(out.next_measure[k], out.next_index[k], V::adds(V::adds(n_above.full, n_middle.sides), n_below.full));
     }
-    above = middle;
-    middle = below;
-    middle_sides = below_sides;
+    p_above = p_middle;
+    p_middle = p_below;
+    n_above = n_middle;
+    n_middle = n_below;
   }
 }
 
@@ -109,15 +120,11 @@ void search_tile(const TileJob& job, TileMatches<typename V::T>& out) {
       const vec ord = V::set1(order);
       const int64_t shift = dy * job.stride + dx;
       if (job.line_step == 1) {
-        search_frame<V, 1>(job.src, job.prev + shift, job.stride, job.lines, outside, ord, out.prev_measure,
-                           out.prev_index);
-        search_frame<V, 1>(job.src, job.next + shift, job.stride, job.lines, outside, ord, out.next_measure,
-                           out.next_index);
+        search_displacement<V, 1>(job.src, job.prev + shift, job.next + shift, job.stride, job.lines, outside, ord,
+                                  out);
       } else {
-        search_frame<V, 2>(job.src, job.prev + shift, job.stride, job.lines, outside, ord, out.prev_measure,
-                           out.prev_index);
-        search_frame<V, 2>(job.src, job.next + shift, job.stride, job.lines, outside, ord, out.next_measure,
-                           out.next_index);
+        search_displacement<V, 2>(job.src, job.prev + shift, job.next + shift, job.stride, job.lines, outside, ord,
+                                  out);
       }
     }
   }

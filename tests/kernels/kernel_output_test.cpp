@@ -24,11 +24,10 @@ struct SizeCase {
 
 // Frame sizes from empty to full, multiples of the block size and not, odd
 // row sizes, and spat_depth large enough to run into neighbouring lines.
-const SizeCase sizes[] = {
-    {704, 288, 768, 1, 2}, {720, 300, 736, 2, 3}, {150, 63, 160, 3, 16}, {98, 49, 128, 10, 15},
-    {96, 48, 96, 0, 0},    {64, 32, 64, 4, 4},    {80, 64, 96, 2, 1},    {66, 33, 80, 1, 1},
-    {47, 9, 48, 1, 1},     {41, 7, 48, 0, 0},     {8, 4, 8, 0, 0},       {2, 1, 16, 0, 0},
-    {0, 0, 16, 0, 0},      {130, 50, 130, 2, 300}};
+const SizeCase sizes[] = {{704, 288, 768, 1, 2}, {720, 300, 736, 2, 3},  {150, 63, 160, 3, 16},  {98, 49, 128, 10, 15},
+                          {96, 48, 96, 0, 0},    {64, 32, 64, 4, 4},     {80, 64, 96, 2, 1},     {66, 33, 80, 1, 1},
+                          {47, 9, 48, 1, 1},     {41, 7, 48, 0, 0},      {8, 4, 8, 0, 0},        {2, 1, 16, 0, 0},
+                          {0, 0, 16, 0, 0},      {130, 50, 130, 2, 300}, {128, 48, 128, 1, 2000}};
 
 TEST_P(AnyKernel, EveryVisibleByteIsWrittenAndNothingElse) {
   // A negative threshold lets no sample change: dst must be src everywhere,
@@ -36,21 +35,20 @@ TEST_P(AnyKernel, EveryVisibleByteIsWrittenAndNothingElse) {
   // with frames of exact size, for builds with an address sanitizer.
   for (const SizeCase& s : sizes) {
     for (int32_t guard_size : {FrameBuffer::default_guard_size, 0}) {
-    KernelFrames frames(s.row_size, s.height, s.pitch, s.pitch + 16, guard_size);
-    fill_noise(frames.src, 1);
-    fill_noise(frames.prev, 2);
-    fill_noise(frames.next, 3);
-    TestFilter filter(s.row_size, s.height, s.pitch,
-                      {.temp_precision = 300, .motion_depth = s.md, .spat_precision = 100, .spat_depth = s.sd,
-                       .threshold = -1});
-    for (int call = 0; call < 2; ++call) {  // field kernels: both fields
-      frames.dst.fill([](int32_t, int32_t) { return dst_sentinel; });
-      run(filter, frames);
-      EXPECT_TRUE(frames.dst_copies_src_only())
-          << s.row_size << " x " << s.height << " pitch " << s.pitch << " md " << s.md << " sd " << s.sd << " call "
-          << call;
-      EXPECT_TRUE(frames.src.guards_intact() && frames.prev.guards_intact() && frames.next.guards_intact());
-    }
+      KernelFrames frames(s.row_size, s.height, s.pitch, s.pitch + 16, guard_size);
+      fill_noise(frames.src, 1);
+      fill_noise(frames.prev, 2);
+      fill_noise(frames.next, 3);
+      TestFilter filter(
+          s.row_size, s.height, s.pitch,
+          {.temp_precision = 300, .motion_depth = s.md, .spat_precision = 100, .spat_depth = s.sd, .threshold = -1});
+      for (int call = 0; call < 2; ++call) {  // field kernels: both fields
+        frames.dst.fill([](int32_t, int32_t) { return dst_sentinel; });
+        run(filter, frames);
+        EXPECT_TRUE(frames.dst_copies_src_only()) << s.row_size << " x " << s.height << " pitch " << s.pitch << " md "
+                                                  << s.md << " sd " << s.sd << " call " << call;
+        EXPECT_TRUE(frames.src.guards_intact() && frames.prev.guards_intact() && frames.next.guards_intact());
+      }
     }
   }
 }
@@ -111,13 +109,15 @@ TEST_P(AnyKernel, FramesTooSmallComeOutAsOneCopy) {
   struct Small {
     int32_t row_size, height, md, sd;
   };
-  const std::vector<Small> isse_cases = {{62, 300, 1, 1}, {704, 31, 1, 1}, {63, 31, 0, 0},
+  const std::vector<Small> isse_cases = {{62, 300, 1, 1}, {704, 31, 1, 1},   {63, 31, 0, 0},
                                          {5, 3, 0, 0},    {704, 288, 11, 1}, {704, 288, -1, 1}};
-  const std::vector<Small> plain_cases = {
-      {2 * 2 * 3 - 1, 100, 2, 1},  // 5 samples, margin 3
-      {2 * 2 * 6 - 2, 100, 2, 5},  // 11 samples, margin 6
-      {704, 5, 2, 0},              // 2 md + 1 lines
-      {704, 1, 0, 0},   {704, 288, 1, 400}, {704, 288, 11, 1}, {704, 288, -1, 1}};
+  const std::vector<Small> plain_cases = {{2 * 2 * 3 - 1, 100, 2, 1},  // 5 samples, margin 3
+                                          {2 * 2 * 6 - 2, 100, 2, 5},  // 11 samples, margin 6
+                                          {704, 5, 2, 0},              // 2 md + 1 lines
+                                          {704, 1, 0, 0},
+                                          {704, 288, 1, 400},
+                                          {704, 288, 11, 1},
+                                          {704, 288, -1, 1}};
   for (const Small& s : GetParam().isse ? isse_cases : plain_cases) {
     const int32_t pitch = s.row_size + 16;
     KernelFrames frames(s.row_size, s.height, pitch);
@@ -166,8 +166,8 @@ TEST_P(AnyKernel, FieldSelectorOnReturn) {
   };
   const int32_t src_pitch = 160;
   const int32_t dst_pitch = 192;
-  for (const Entry e : {Entry{1, false}, Entry{-1, false}, Entry{src_pitch, false}, Entry{12345, false},
-                        Entry{0, true}}) {
+  for (const Entry e :
+       {Entry{1, false}, Entry{-1, false}, Entry{src_pitch, false}, Entry{12345, false}, Entry{0, true}}) {
     for (int32_t height : {64, 65, 20}) {  // 20 lines: too small for the integer-SSE border
       KernelFrames frames(128, height, src_pitch, dst_pitch);
       TestFilter filter(128, height, src_pitch, {.motion_depth = 1, .spat_depth = 1});

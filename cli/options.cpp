@@ -91,7 +91,6 @@ Options parse_options(int argc, const char* const* argv) {
 
   std::string kernels = "auto";
   app.add_option("--kernels", kernels, "integer-SSE or portable kernels; auto asks the processor")
-      ->check(CLI::IsMember({"auto", "isse", "portable"}))
       ->type_name("auto|isse|portable");
   std::string frames;
   auto* frames_option =
@@ -102,7 +101,7 @@ Options parse_options(int argc, const char* const* argv) {
       app.add_option("--snapshot", snapshot, "also write a PNG of frame N: input, output, changes")
           ->expected(2)
           ->allow_extra_args(false)
-          ->type_name("N FILE.png");
+          ->option_text("N FILE.png");
   std::string plugin;
   auto* plugin_option =
       app.add_option("--plugin", plugin, "the plug-in library (default: the one installed with brisen)")
@@ -138,6 +137,8 @@ Options parse_options(int argc, const char* const* argv) {
                        "' is not a whole number in 32-bit range");
     options.filter_args.push_back(frameserver::IntArg{kFilterParameters[i], *value});
   }
+  if (kernels != "auto" && kernels != "isse" && kernels != "portable")
+    throw UsageError("--kernels " + kernels + ": expected auto, isse or portable");
   options.cpu = kernels == "isse"     ? frameserver::CpuReport::IntegerSse
                 : kernels == "portable" ? frameserver::CpuReport::None
                                         : frameserver::CpuReport::Auto;

@@ -1,5 +1,6 @@
 #include "cli/y4m_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 
@@ -157,10 +158,27 @@ bool Y4mReader::read_frame_line() {
 
 bool Y4mReader::read_frame(PlanarFrame& frame) {
   if (!read_frame_line()) return false;
-  if (frame.width != header_.width || frame.height != header_.height)
-    frame = PlanarFrame(header_.width, header_.height);
-  std::size_t want = frame.data.size();
-  std::size_t got = in_.read(frame.data.data(), want);
+  const std::size_t want = frame_payload_bytes();
+  std::size_t got = 0;
+  if (frame.width == header_.width && frame.height == header_.height && frame.data.size() == want) {
+    got = in_.read(frame.data.data(), want);
+  } else {
+    // The buffer grows only as the bytes arrive: a short stream whose header
+    // claims huge frames must not cost the memory of one.
+    frame = PlanarFrame();
+    std::size_t chunk = std::min<std::size_t>(want, std::size_t{1} << 20);
+    while (got < want) {
+      frame.data.resize(got + chunk);
+      const std::size_t n = in_.read(frame.data.data() + got, chunk);
+      got += n;
+      if (n < chunk) break;
+      chunk = std::min(want - got, got);
+    }
+    if (got == want) {
+      frame.width = header_.width;
+      frame.height = header_.height;
+    }
+  }
   if (got != want)
     throw IoError(where() + ": truncated (" + std::to_string(got) + " of " + std::to_string(want) +
                   " bytes)");

@@ -48,7 +48,9 @@ TEST_F(CommandTest, FileAndPipeGiveTheSameBytes) {
        {"", "--frames 2:4 ", "--frames 3: ", "--frames 10:13 ", "--frames 12: ", "--kernels portable --method 1 "}) {
     SCOPED_TRACE(options);
     ASSERT_EQ(run("brisen " + options + "in.y4m file.y4m").status, 0);
-    ASSERT_EQ(run("cat in.y4m | brisen " + options + "- - > pipe.y4m").status, 0);
+    // With a range that ends early brisen stops reading, and cat may see a
+    // closed pipe: only brisen's status counts.
+    ASSERT_EQ(run("cat in.y4m | brisen " + options + "- - > pipe.y4m; exit ${PIPESTATUS[1]}").status, 0);
     ASSERT_EQ(run("brisen " + options + "- stdin.y4m < in.y4m").status, 0);
     const std::string file = read_file(dir_ / "file.y4m");
     EXPECT_TRUE(read_file(dir_ / "pipe.y4m") == file);
@@ -225,7 +227,7 @@ TEST_F(CommandTest, FailuresExitWithTheirStatusAndLeaveNoOutput) {
       SCOPED_TRACE(testing::Message() << f.what << (existing ? ", over an existing file" : ""));
       cli_test::write_file(dir_ / "in.y4m", f.input.empty() ? make_y4m(kW, kH, kFrames) : f.input);
       if (existing) cli_test::write_file(dir_ / "out.y4m", "precious");
-      const std::string command = f.through_pipe ? "cat in.y4m | brisen " + f.options + " - out.y4m"
+      const std::string command = f.through_pipe ? "cat in.y4m | brisen " + f.options + " - out.y4m; exit ${PIPESTATUS[1]}"
                                                  : "brisen " + f.options + " in.y4m out.y4m";
       const Result r = run_in(dir_, command, f.options.find("--plugin") != std::string::npos);
       EXPECT_EQ(r.status, f.status) << r.err;

@@ -112,6 +112,13 @@ TEST_F(CommandTest, KernelChoiceReachesTheFilter) {
   EXPECT_NE(plain[2][speck], in[2][speck]);
 }
 
+TEST_F(CommandTest, PluginForTheOlderInterfaceCleansTheSame) {
+  ASSERT_EQ(run("brisen -q in.y4m new.y4m").status, 0);
+  const Result r = run_in(dir_, "brisen -q --plugin " + cli_test::quoted(BRISEN_PLUGIN_20) + " in.y4m old.y4m", true);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(read_file(dir_ / "old.y4m") == read_file(dir_ / "new.y4m"));
+}
+
 TEST_F(CommandTest, AnyThirtyTwoBitValueReachesTheFilter) {
   const Result r = run(
       "brisen -q --temp_precision 2147483647 --motion_depth 0 --method -2147483648 --spat_precision 0 "

@@ -91,4 +91,71 @@ INSTANTIATE_TEST_SUITE_P(Kernels, GeometrySweep,
                                   std::to_string(std::get<1>(info.param));
                          });
 
+// The checks themselves: forms with one planted fault each must be reported,
+// or a sweep that finds nothing would prove nothing.
+const brisen::Kernel reference_frame_plain = brisen::kernel_table(brisen::InstructionSet::reference).clean_frame_plain;
+
+void skips_last_line(brisen::FilterState& state, const brisen::FrameSet& frames, const brisen::BlockCopy& copy,
+                     brisen::KernelWorkspace& workspace) {
+  std::vector<uint8_t> scratch(static_cast<std::size_t>(frames.dst_pitch) * frames.height);
+  brisen::FrameSet elsewhere = frames;
+  elsewhere.dst = scratch.data();
+  reference_frame_plain(state, elsewhere, copy, workspace);
+  std::copy(scratch.begin(), scratch.end() - frames.dst_pitch, frames.dst);
+}
+
+void writes_padding(brisen::FilterState& state, const brisen::FrameSet& frames, const brisen::BlockCopy& copy,
+                    brisen::KernelWorkspace& workspace) {
+  reference_frame_plain(state, frames, copy, workspace);
+  frames.dst[int64_t{frames.height - 1} * frames.dst_pitch + frames.row_size] ^= 1;
+}
+
+#ifndef BRISEN_ASAN
+void writes_before_dst(brisen::FilterState& state, const brisen::FrameSet& frames, const brisen::BlockCopy& copy,
+                       brisen::KernelWorkspace& workspace) {
+  reference_frame_plain(state, frames, copy, workspace);
+  frames.dst[-1] ^= 1;
+}
+#endif
+
+void changes_a_match_entry(brisen::FilterState& state, const brisen::FrameSet& frames, const brisen::BlockCopy& copy,
+                           brisen::KernelWorkspace& workspace) {
+  reference_frame_plain(state, frames, copy, workspace);
+  state.map_write[state.map_entries() - 1] += 2;
+}
+
+void changes_chroma(brisen::FilterState& state, const brisen::FrameSet& frames, const brisen::BlockCopy& copy,
+                    brisen::KernelWorkspace& workspace) {
+  reference_frame_plain(state, frames, copy, workspace);
+  frames.dst[1] ^= 1;
+}
+
+TEST(SandboxChecks, ReportEveryPlantedFault) {
+  struct Planted {
+    const char* what;
+    brisen::Kernel kernel;
+    const char* report_part;
+  };
+  std::vector<Planted> planted = {
+      {"last line left unwritten", skips_last_line, "never written by faulty"},
+      {"padding written", writes_padding, "wrote padding byte"},
+      {"match entry changed", changes_a_match_entry, "map_"},
+      {"chroma changed", changes_chroma, "chroma byte 1 of line 0"},
+  };
+#ifndef BRISEN_ASAN
+  // Under AddressSanitizer the guard is poisoned and the stray write stops the program instead.
+  planted.push_back({"write before the frame", writes_before_dst, "wrote outside dst"});
+#endif
+  const Geometry g = geometry_of(40, 24);
+  const hardening::Clip clip = hardening::drifting_clip(g, 2, 1);
+  for (const Planted& p : planted) {
+    const std::string report = hardening::check_forms(
+        {{"reference", reference_frame_plain}, {"faulty", p.kernel}}, KernelKind::frame_plain, clip, Settings{});
+    EXPECT_NE(report.find(p.report_part), std::string::npos) << p.what << ":\n" << report;
+  }
+  EXPECT_EQ(hardening::check_forms({{"reference", reference_frame_plain}, {"same", reference_frame_plain}},
+                                   KernelKind::frame_plain, clip, Settings{}),
+            "");
+}
+
 }  // namespace

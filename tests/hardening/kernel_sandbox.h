@@ -105,12 +105,11 @@ struct FormResult {
 // One form of `kind` over every pass of `clip`, as the frame driver calls it.
 // `prefill` is xored into src to give dst's starting bytes, so that a byte the
 // form never writes differs between forms prefilled differently.
-inline FormResult run_form(brisen::InstructionSet isa, KernelKind kind, const Clip& clip, const Settings& s,
-                           uint8_t prefill) {
+inline FormResult run_form(const std::string& name, brisen::Kernel kernel, KernelKind kind, const Clip& clip,
+                           const Settings& s, uint8_t prefill) {
   const Geometry& g = clip.geometry;
   FormResult result;
-  result.isa = brisen::name_of(isa);
-  const brisen::Kernel kernel = pick(brisen::kernel_table(isa), kind);
+  result.isa = name;
 
   const int64_t frame_bytes = int64_t{g.pitch} * g.height;
   const auto entries = static_cast<std::size_t>(frame_bytes / 2 > 0 ? frame_bytes / 2 : 1);
@@ -203,6 +202,8 @@ inline FormResult run_form(brisen::InstructionSet isa, KernelKind kind, const Cl
   }
   if (!map_a.guards_intact() || !map_b.guards_intact()) problems << "wrote outside a match map; ";
   result.problems = problems.str();
+  constexpr std::size_t shown = 600;  // the first few problems say enough
+  if (result.problems.size() > shown) result.problems = result.problems.substr(0, shown) + "...";
   return result;
 }
 
@@ -244,15 +245,27 @@ inline std::string first_difference(const FormResult& reference, const FormResul
   return "";
 }
 
-// Every form of `kind` over `clip`: the problems each one shows and where a
-// fast form departs from the reference. Empty when all is well.
-inline std::string check_all_forms(KernelKind kind, const Clip& clip, const Settings& s) {
+struct Form {
+  std::string name;
+  brisen::Kernel kernel;
+};
+
+// Every form of `kind` this processor runs, the reference first.
+inline std::vector<Form> supported_forms(KernelKind kind) {
+  std::vector<Form> forms;
+  for (brisen::InstructionSet isa : brisen::supported_instruction_sets())
+    forms.push_back({brisen::name_of(isa), pick(brisen::kernel_table(isa), kind)});
+  return forms;
+}
+
+// `forms` (the reference first) over `clip`: the problems each one shows and
+// where another departs from the reference. Empty when all is well.
+inline std::string check_forms(const std::vector<Form>& forms, KernelKind kind, const Clip& clip, const Settings& s) {
   static constexpr uint8_t prefills[] = {0xFF, 0x55, 0xAA, 0x33, 0xCC, 0x0F};
   std::string report;
-  const std::vector<brisen::InstructionSet> sets = brisen::supported_instruction_sets();
   FormResult reference;
-  for (std::size_t i = 0; i < sets.size(); ++i) {
-    FormResult form = run_form(sets[i], kind, clip, s, prefills[i % std::size(prefills)]);
+  for (std::size_t i = 0; i < forms.size(); ++i) {
+    FormResult form = run_form(forms[i].name, forms[i].kernel, kind, clip, s, prefills[i % std::size(prefills)]);
     if (!form.problems.empty()) report += form.isa + ": " + form.problems + "\n";
     if (i == 0) {
       reference = std::move(form);
@@ -262,6 +275,10 @@ inline std::string check_all_forms(KernelKind kind, const Clip& clip, const Sett
     if (!diff.empty()) report += form.isa + " differs from the reference: " + diff + "\n";
   }
   return report;
+}
+
+inline std::string check_all_forms(KernelKind kind, const Clip& clip, const Settings& s) {
+  return check_forms(supported_forms(kind), kind, clip, s);
 }
 
 // Deterministic pseudo-random bits for (seed, a, b).

@@ -150,7 +150,8 @@ bool check_clip(const KernelUnderTest& kernel, uint64_t seed, int clip, bool lar
 
   const auto where = [&](InstructionSet isa, int call) {
     std::ostringstream out;
-    out << kernel.name << " isa " << name_of(isa) << " seed " << seed << " clip " << clip << " call " << call << " ("
+    out << kernel.name << " isa " << name_of(isa) << " (BRISEN_TEST_SEED=" << run_seed() << ") clip " << clip
+        << " seed " << seed << " call " << call << " ("
         << shape.row_size << "x" << shape.height << " pitch " << shape.pitch << " dst pitch " << shape.dst_pitch
         << ", tp " << settings.temp_precision << " md " << settings.motion_depth << " sp " << settings.spat_precision
         << " sd " << settings.spat_depth << " th " << settings.threshold << ", content " << int(content) << ")";

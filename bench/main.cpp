@@ -50,7 +50,8 @@ int run(const BenchOptions& o) {
   std::printf("reference form: %d frames; fast forms: up to %d frames", reference_frames, cleaned);
   if (o.max_seconds > 0) std::printf(" or %g s of kernel time", o.max_seconds);
   std::printf("; one thread, kernel calls timed\n");
-  std::printf("speed-up: reference time over fast time on the frames both cleaned\n");
+  std::printf("speed-up: reference time over fast time on the frames both cleaned; cpu: share of the timed span\n"
+              "this thread ran (below 100%%, other load disturbed the row)\n");
   for (const Settings& s : o.settings) std::printf("settings %s\n", describe(s).c_str());
   std::printf("method 0 for the frame kernels, 1 for the field kernels\n\n");
   print_table_header(stdout);
@@ -58,7 +59,11 @@ int run(const BenchOptions& o) {
   int mismatches = 0;
   for (const KernelCase& kernel : o.kernels) {
     for (const Settings& settings : o.settings) {
-      TableRow row{kernel.name, settings.name, "", 0, 0, clip.luma_samples(), std::nullopt, "-", ""};
+      TableRow row;
+      row.kernel = kernel.name;
+      row.settings = settings.name;
+      row.samples_per_frame = clip.luma_samples();
+      row.identical = "-";
       std::vector<PassRecord> expected;
       RunResult reference;
       if (reference_frames > 0) {
@@ -67,6 +72,7 @@ int run(const BenchOptions& o) {
         row.isa = "reference";
         row.frames = reference.frames;
         row.seconds = total_seconds(reference);
+        row.cpu_seconds = reference.cpu_seconds;
         print_table_row(stdout, row);
       }
       for (brisen::InstructionSet isa : o.isas) {
@@ -75,6 +81,7 @@ int run(const BenchOptions& o) {
         row.isa = brisen::name_of(isa);
         row.frames = r.frames;
         row.seconds = total_seconds(r);
+        row.cpu_seconds = r.cpu_seconds;
         // Frames with history cost less than the first one, so the ratio is
         // taken over the frames both forms cleaned.
         const double fast_common = seconds_of_first(r, reference.frames);

@@ -15,6 +15,7 @@ struct TableRow {
   std::string isa;
   int frames = 0;
   double seconds = 0;
+  double cpu_seconds = 0;
   std::int64_t samples_per_frame = 0;  // luma samples
   std::optional<double> speedup;  // over the reference form
   std::string identical;                          // "yes (3 frames)", "MISMATCH", "-"

@@ -21,6 +21,7 @@ struct RunLimits {
 struct RunResult {
   int frames = 0;
   std::vector<double> frame_seconds;  // kernel calls only, frame 1 first
+  double cpu_seconds = 0;             // of this thread in the kernel calls
   int compared = 0;
   std::optional<std::string> mismatch;  // the first one, with its frame
 };

@@ -1,0 +1,64 @@
+// The YUV4MPEG2 reader on arbitrary bytes, as a regular file (indexed, then
+// read) and as a stream read frame by frame: it must either read the stream or
+// refuse it with IoError; anything else (a crash, another exception, a hang,
+// memory far beyond what the bytes hold) is a finding.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "cli/cli_errors.h"
+#include "cli/input_stream.h"
+#include "cli/y4m_reader.h"
+
+namespace {
+
+int file_with(const uint8_t* data, std::size_t size) {
+  const int fd = ::memfd_create("y4m", MFD_CLOEXEC);
+  if (fd < 0) std::abort();
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t put = ::write(fd, data + done, size - done);
+    if (put <= 0) std::abort();
+    done += static_cast<std::size_t>(put);
+  }
+  ::lseek(fd, 0, SEEK_SET);
+  return fd;
+}
+
+void read_all(brisen_cli::InputStream& in, bool index_first) {
+  try {
+    brisen_cli::Y4mReader reader(in);
+    if (index_first) {
+      const std::vector<std::int64_t> offsets = reader.index_frames();
+      if (!offsets.empty()) reader.seek_to_frame(static_cast<int>(offsets.size() - 1), offsets.back());
+    }
+    brisen_cli::PlanarFrame frame;
+    while (reader.read_frame(frame)) {
+      if (frame.data.size() != brisen_cli::PlanarFrame::bytes_for(reader.header().width, reader.header().height))
+        std::abort();
+    }
+    // A stream that reads cleanly must describe itself in a header that reads back.
+    (void)reader.header().to_line();
+  } catch (const brisen_cli::IoError&) {
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  const int fd = file_with(data, size);
+  {
+    brisen_cli::InputStream in(fd, "fuzz", false);
+    read_all(in, true);
+  }
+  ::lseek(fd, 0, SEEK_SET);
+  {
+    brisen_cli::InputStream in(fd, "fuzz", false);
+    read_all(in, false);
+  }
+  ::close(fd);
+  return 0;
+}

@@ -63,7 +63,6 @@ int run(const BenchOptions& o) {
       row.kernel = kernel.name;
       row.settings = settings.name;
       row.samples_per_frame = clip.luma_samples();
-      row.identical = "-";
       std::vector<PassRecord> expected;
       RunResult reference;
       if (reference_frames > 0) {

@@ -18,7 +18,7 @@ struct TableRow {
   double cpu_seconds = 0;
   std::int64_t samples_per_frame = 0;  // luma samples
   std::optional<double> speedup;  // over the reference form
-  std::string identical;                          // "yes (3 frames)", "MISMATCH", "-"
+  std::string identical = "-";  // or "yes (3 frames)", "MISMATCH"
   std::string note;
 };
 

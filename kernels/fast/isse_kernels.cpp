@@ -117,18 +117,41 @@ void clean_blocks(const IsseCall& call, TileMatches<T>& matches, int32_t i, int3
     }
   }
 
+  if (!searchable) {
+    for (int g = 0; g < count; ++g) {
+      for (int k = 0; k < call.lines; ++k) {
+        const int64_t y = top + int64_t{k} * call.line_step;
+        for (int l = g * block_samples; l < (g + 1) * block_samples; ++l) {
+          const int64_t c = first + int64_t{k} * call.line_step * p + 2 * l;
+          clean_sample(pass, c, f.dst + y * d + 32 * int64_t{j0} + 2 * l, radius[g]);
+          ++call.report.samples_by_rules;
+        }
+      }
+    }
+    return;
+  }
+
+  const int lanes = block_samples * count;
+  for (int k = 0; k < call.lines; ++k) {
+    look_up_matches(call.cx, call.planes.prev(), call.planes.next(), matches, k, lanes, tile_radius, first + int64_t{k} * call.line_step * p);
+  }
+  const DecisionJob decision = decision_job(call.cx, call.planes.src() + first / 2, p / 2, call.lines, call.line_step);
+  if constexpr (sizeof(T) == 1) {
+    call.simd.decide_tile8(decision, matches);
+  } else {
+    call.simd.decide_tile16(decision, matches);
+  }
+  for (int k = 0; k < call.lines; ++k) {
+    uint8_t* out = f.dst + (top + int64_t{k} * call.line_step) * d + 32 * int64_t{j0};
+    for (int l = 0; l < lanes; ++l) out[2 * l] = static_cast<uint8_t>(matches.value[k][l]);
+  }
+  // Entries in the order the rules visit the samples: a later one wins.
   for (int g = 0; g < count; ++g) {
     for (int k = 0; k < call.lines; ++k) {
-      const int64_t y = top + int64_t{k} * call.line_step;
+      const int64_t line = first + int64_t{k} * call.line_step * p;
       for (int l = g * block_samples; l < (g + 1) * block_samples; ++l) {
-        const int64_t c = first + int64_t{k} * call.line_step * p + 2 * l;
-        uint8_t* out = f.dst + y * d + 32 * int64_t{j0} + 2 * l;
-        if (!searchable) {
-          clean_sample(pass, c, out, radius[g]);
-          ++call.report.samples_by_rules;
-          continue;
-        }
-        const int64_t record = decide_sample(call.cx, matches, k, l, tile_radius, c, out);
+        const int64_t c = line + 2 * l;
+        const int64_t record = recorded_entry(call.cx, matches, k, l, tile_radius, c);
         if (record >= 0) pass.map_write[record] = static_cast<int32_t>(c - (p + 2));
       }
     }

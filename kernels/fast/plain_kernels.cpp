@@ -66,12 +66,22 @@ void clean_strip(const PlainCall& call, TileMatches<T>& matches, int32_t y0, int
     }
     const int valid = std::min(call.simd.lanes, w - margin - x0);
     for (int k = 0; k < lines; ++k) {
+      look_up_matches(call.cx, call.planes.prev(), call.planes.next(), matches, k, valid, call.motion_depth, first + int64_t{k} * call.line_step * p);
+    }
+    const DecisionJob decision = decision_job(call.cx, job.src, job.stride, lines, call.line_step);
+    if constexpr (sizeof(T) == 1) {
+      call.simd.decide_tile8(decision, matches);
+    } else {
+      call.simd.decide_tile16(decision, matches);
+    }
+    for (int k = 0; k < lines; ++k) {
       const int64_t y = y0 + int64_t{k} * call.line_step;
+      uint8_t* out = f.dst + y * d + 2 * int64_t{x0};
       int32_t* record = records + k * records_stride + x0;
       for (int l = 0; l < valid; ++l) {
-        const int64_t c = y * p + 2 * int64_t{x0 + l};
-        record[l] = static_cast<int32_t>(
-            decide_sample(call.cx, matches, k, l, call.motion_depth, c, f.dst + y * d + 2 * int64_t{x0 + l}));
+        out[2 * l] = static_cast<uint8_t>(matches.value[k][l]);
+        record[l] =
+            static_cast<int32_t>(recorded_entry(call.cx, matches, k, l, call.motion_depth, y * p + 2 * int64_t{x0 + l}));
       }
     }
   }

@@ -74,6 +74,32 @@ struct PortableLanes {
     for (int i = 0; i < N; ++i) r.v[i] = static_cast<T>(a.v[i] | b.v[i]);
     return r;
   }
+  static mask below(const vec& a, const vec& b) {
+    vec r;
+    for (int i = 0; i < N; ++i) r.v[i] = a.v[i] < b.v[i] ? max_value : T{0};
+    return r;
+  }
+  static mask mand(const mask& a, const mask& b) { return bitwise(a, b, [](T x, T y) { return x & y; }); }
+  static mask mor(const mask& a, const mask& b) { return bitwise(a, b, [](T x, T y) { return x | y; }); }
+  static mask mandn(const mask& a, const mask& b) { return bitwise(a, b, [](T x, T y) { return x & ~y; }); }
+  static vec avg_down(const vec& a, const vec& b) {
+    vec r;
+    for (int i = 0; i < N; ++i) r.v[i] = static_cast<T>((unsigned{a.v[i]} + unsigned{b.v[i]}) / 2);
+    return r;
+  }
+  static vec halve(const vec& a) {
+    vec r;
+    for (int i = 0; i < N; ++i) r.v[i] = static_cast<T>(a.v[i] / 2);
+    return r;
+  }
+
+ private:
+  template <class F>
+  static vec bitwise(const vec& a, const vec& b, F f) {
+    vec r;
+    for (int i = 0; i < N; ++i) r.v[i] = static_cast<T>(f(a.v[i], b.v[i]));
+    return r;
+  }
 };
 
 }  // namespace

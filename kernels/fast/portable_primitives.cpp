@@ -1,5 +1,6 @@
 #include "kernels/fast/portable_lanes.h"
 #include "kernels/fast/search_primitives.h"
+#include "kernels/fast/tile_decision.h"
 #include "kernels/fast/tile_search.h"
 
 namespace brisen::fast {
@@ -15,6 +16,8 @@ const SearchPrimitives portable_primitives{16,
                                            &search_tile<Lanes8>,
                                            &search_tile<Lanes16>,
                                            &presearch<Lanes8>,
-                                           &presearch<Lanes16>};
+                                           &presearch<Lanes16>,
+                                           &decide_tile<Lanes8>,
+                                           &decide_tile<Lanes16>};
 
 }  // namespace brisen::fast

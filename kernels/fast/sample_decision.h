@@ -26,46 +26,56 @@ inline void fill_displacements(DisplacementTable& table, int64_t pitch, int max_
   }
 }
 
-// Decides the sample at position c (line k, lane `lane` of the tile, searched
-// with window `radius`) and writes its luma byte to *out when it changes.
-// Returns the map index of the match entry to record, or -1. Past the first
-// tests the outcome is data-dependent and unpredictable, so it is computed
-// without branches.
+// The matched centres of line k of a tile, lanes 0 .. lanes - 1 from the
+// sample at position c0, searched with window `radius`: prev from the previous
+// frame's map entry when there is one (as read_match_entry takes it), else
+// from the search; next from the search. Every lane is looked up, used or not:
+// the searched displacements stay inside the frames. Values come from the luma
+// planes; only a map entry not written by these kernels can point at chroma.
 template <typename T>
-[[gnu::always_inline]] inline int64_t decide_sample(const DecisionContext& cx, const TileMatches<T>& m, int k, int lane, int radius,
-                             int64_t c, uint8_t* out) {
+[[gnu::always_inline]] inline void look_up_matches(const DecisionContext& cx, const uint8_t* prev_plane,
+                                                   const uint8_t* next_plane, TileMatches<T>& m, int k, int lanes,
+                                                   int radius, int64_t c0) {
   const CleaningPass& p = cx.pass;
-  const int32_t x = p.src[c];
-  if (cx.spatial && m.above_measure[k][lane] < p.spat_precision && m.below_measure[k][lane] < p.spat_precision) {
-    const int32_t a = m.above_value[k][lane];
-    const int32_t b = m.below_value[k][lane];
-    const int32_t mean = (a + b) / 2;
-    if (strict_extreme(x, a, b) && std::abs(mean - x) <= p.threshold) {
-      *out = static_cast<uint8_t>(mean);
-      return -1;
-    }
-  }
-  if (m.next_measure[k][lane] >= p.temp_precision) return -1;  // no entry, and the temporal rule fails
-
   const int32_t* offsets = cx.displacements->offsets[radius];
-  const int64_t t = c - (p.pitch + 2);
-  const int64_t matched = t + offsets[m.next_index[k][lane]];
-  const bool recordable = (matched >= 0) & ((matched >> 1) >= 1) & ((matched >> 1) < p.map_entries);
+  for (int l = 0; l < lanes; ++l) {
+    const int64_t c = c0 + 2 * int64_t{l};
+    const int64_t t = c - (p.pitch + 2);
+    const int64_t index = t >> 1;
+    const bool indexed = (t >= 0) & (index >= 1) & (index < p.map_entries);
+    const int64_t entry = p.map_read[indexed ? index : 0];
+    const bool known = indexed & (entry >= 0) & (entry + p.pitch + 2 < p.frame_end);
+    // Selected by mask: which one is taken does not predict.
+    const int64_t searched = c + offsets[m.prev_index[k][l]];
+    const int64_t at = searched ^ ((searched ^ (entry + p.pitch + 2)) & -int64_t{known});
+    m.known[k][l] = known;
+    m.prev_value[k][l] = (at & 1) != 0 ? p.prev[at] : prev_plane[at >> 1];
+    m.next_value[k][l] = next_plane[(c + offsets[m.next_index[k][l]]) >> 1];
+  }
+}
 
-  // The previous frame's match: a map entry (as read_match_entry takes it),
-  // else the searched one.
-  const int64_t index = t >> 1;
-  const bool indexed = (t >= 0) & (index >= 1) & (index < p.map_entries);
-  const int64_t entry = p.map_read[indexed ? index : 0];
-  const bool known = indexed & (entry >= 0) & (entry + p.pitch + 2 < p.frame_end);
-  const bool prev_good = known | (m.prev_measure[k][lane] < p.temp_precision);
-  const int32_t a = p.prev[known ? entry + p.pitch + 2 : c + offsets[m.prev_index[k][lane]]];
-  const int32_t b = p.next[matched + p.pitch + 2];
-  const int32_t mean = temporal_mean(p.temporal_mean, a, b);
-  const bool extreme = ((x < a) & (x < b)) | ((x > a) & (x > b));
-  const bool replace = prev_good & extreme & (std::abs(mean - x) <= p.threshold);
-  *out = static_cast<uint8_t>(replace ? mean : x);
-  return recordable ? matched >> 1 : -1;
+// Map index of the next match of the sample at c (line k, lane `lane`) when
+// the decision records it and the rules can, else -1.
+template <typename T>
+[[gnu::always_inline]] inline int64_t recorded_entry(const DecisionContext& cx, const TileMatches<T>& m, int k,
+                                                     int lane, int radius, int64_t c) {
+  const CleaningPass& p = cx.pass;
+  const int64_t matched = c - (p.pitch + 2) + cx.displacements->offsets[radius][m.next_index[k][lane]];
+  const bool recordable = (matched >= 0) & ((matched >> 1) >= 1) & ((matched >> 1) < p.map_entries);
+  return m.record[k][lane] != 0 && recordable ? matched >> 1 : -1;
+}
+
+inline DecisionJob decision_job(const DecisionContext& cx, const uint8_t* src, int64_t stride, int lines,
+                                int line_step) {
+  const CleaningPass& p = cx.pass;
+  return DecisionJob{src,
+                     stride,
+                     lines,
+                     line_step,
+                     cx.spatial ? p.spat_precision : 0,
+                     p.temp_precision,
+                     p.threshold,
+                     p.temporal_mean == TemporalMean::summed_halves};
 }
 
 }  // namespace brisen::fast

@@ -26,6 +26,15 @@ struct TileMatches {
   T above_value[max_tile_lines][max_tile_lanes];
   T below_measure[max_tile_lines][max_tile_lanes];
   T below_value[max_tile_lines][max_tile_lanes];
+  // Filled by the kernel from the indices above and the previous frame's
+  // map: the matched centres, and whether a map entry gave the prev match.
+  T known[max_tile_lines][max_tile_lanes];  // nonzero or 0
+  T prev_value[max_tile_lines][max_tile_lanes];
+  T next_value[max_tile_lines][max_tile_lanes];
+  // The decision: luma of every sample, and whether its next match is to be
+  // recorded (nonzero or 0).
+  T value[max_tile_lines][max_tile_lanes];
+  T record[max_tile_lines][max_tile_lanes];
 };
 
 struct TileJob {
@@ -40,6 +49,17 @@ struct TileJob {
   // narrower window sharing a tile).
   uint8_t lane_radius[max_tile_lanes];
   int32_t spat_depth;  // < 0: no spatial search
+};
+
+struct DecisionJob {
+  const uint8_t* src;  // src plane at the tile's first sample
+  int64_t stride;
+  int32_t lines;
+  int32_t line_step;
+  int32_t spat_precision;  // 0 when the spatial rule cannot apply (and was not searched)
+  int32_t temp_precision;
+  int32_t threshold;
+  bool summed_halves;  // temporal mean a / 2 + b / 2, else (a + b) / 2
 };
 
 // Byte offsets of the displacements of every window radius, by search index.
@@ -77,6 +97,8 @@ struct SearchPrimitives {
   void (*search_tile16)(const TileJob& job, TileMatches<uint16_t>& out);
   PresearchMatches (*presearch8)(const PresearchJob& job);
   PresearchMatches (*presearch16)(const PresearchJob& job);
+  void (*decide_tile8)(const DecisionJob& job, TileMatches<uint8_t>& m);
+  void (*decide_tile16)(const DecisionJob& job, TileMatches<uint16_t>& m);
 };
 
 }  // namespace brisen::fast

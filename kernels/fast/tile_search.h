@@ -203,6 +203,12 @@ struct LanePair {
   static mask gt(vec a, vec b) { return {H::gt(a.lo, b.lo), H::gt(a.hi, b.hi)}; }
   static vec select(mask m, vec a, vec b) { return {H::select(m.lo, a.lo, b.lo), H::select(m.hi, a.hi, b.hi)}; }
   static vec bor(vec a, vec b) { return {H::bor(a.lo, b.lo), H::bor(a.hi, b.hi)}; }
+  static mask below(vec a, vec b) { return {H::below(a.lo, b.lo), H::below(a.hi, b.hi)}; }
+  static mask mand(mask a, mask b) { return {H::mand(a.lo, b.lo), H::mand(a.hi, b.hi)}; }
+  static mask mor(mask a, mask b) { return {H::mor(a.lo, b.lo), H::mor(a.hi, b.hi)}; }
+  static mask mandn(mask a, mask b) { return {H::mandn(a.lo, b.lo), H::mandn(a.hi, b.hi)}; }
+  static vec avg_down(vec a, vec b) { return {H::avg_down(a.lo, b.lo), H::avg_down(a.hi, b.hi)}; }
+  static vec halve(vec a) { return {H::halve(a.lo), H::halve(a.hi)}; }
 };
 
 // Even bytes of a frame, plainly; instruction sets may do better.

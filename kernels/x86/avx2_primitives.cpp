@@ -3,6 +3,7 @@
 #include <immintrin.h>
 
 #include "kernels/fast/search_primitives.h"
+#include "kernels/fast/tile_decision.h"
 #include "kernels/fast/tile_search.h"
 
 namespace brisen::fast {
@@ -25,6 +26,17 @@ struct Avx2Bytes {
   static mask gt(vec a, vec b) { return _mm256_cmpgt_epi8(a, b); }  // small values only
   static vec select(mask m, vec a, vec b) { return _mm256_blendv_epi8(b, a, m); }
   static vec bor(vec a, vec b) { return _mm256_or_si256(a, b); }
+  static mask below(vec a, vec b) {
+    const vec bias = set1(0x80);
+    return _mm256_cmpgt_epi8(_mm256_xor_si256(b, bias), _mm256_xor_si256(a, bias));
+  }
+  static mask mand(mask a, mask b) { return _mm256_and_si256(a, b); }
+  static mask mor(mask a, mask b) { return _mm256_or_si256(a, b); }
+  static mask mandn(mask a, mask b) { return _mm256_andnot_si256(b, a); }
+  static vec avg_down(vec a, vec b) {
+    return _mm256_sub_epi8(_mm256_avg_epu8(a, b), _mm256_and_si256(_mm256_xor_si256(a, b), set1(1)));
+  }
+  static vec halve(vec a) { return _mm256_and_si256(_mm256_srli_epi16(a, 1), set1(0x7F)); }
 };
 
 struct Avx2Words {
@@ -46,6 +58,17 @@ struct Avx2Words {
   static mask gt(vec a, vec b) { return _mm256_cmpgt_epi16(a, b); }
   static vec select(mask m, vec a, vec b) { return _mm256_blendv_epi8(b, a, m); }
   static vec bor(vec a, vec b) { return _mm256_or_si256(a, b); }
+  static mask below(vec a, vec b) {
+    const vec bias = set1(0x8000);
+    return _mm256_cmpgt_epi16(_mm256_xor_si256(b, bias), _mm256_xor_si256(a, bias));
+  }
+  static mask mand(mask a, mask b) { return _mm256_and_si256(a, b); }
+  static mask mor(mask a, mask b) { return _mm256_or_si256(a, b); }
+  static mask mandn(mask a, mask b) { return _mm256_andnot_si256(b, a); }
+  static vec avg_down(vec a, vec b) {
+    return _mm256_sub_epi16(_mm256_avg_epu16(a, b), _mm256_and_si256(_mm256_xor_si256(a, b), set1(1)));
+  }
+  static vec halve(vec a) { return _mm256_srli_epi16(a, 1); }
 };
 
 void extract_luma(const uint8_t* frame, int64_t bytes, uint8_t* plane) {
@@ -67,7 +90,8 @@ using Words = LanePair<Avx2Words>;
 }  // namespace
 
 const SearchPrimitives avx2_primitives{32, &extract_luma, &search_tile<Avx2Bytes>, &search_tile<Words>,
-                                       &presearch<Avx2Bytes>, &presearch<Words>};
+                                       &presearch<Avx2Bytes>, &presearch<Words>,
+                                       &decide_tile<Avx2Bytes>, &decide_tile<Words>};
 
 }  // namespace brisen::fast
 

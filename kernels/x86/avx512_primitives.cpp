@@ -3,6 +3,7 @@
 #include <immintrin.h>
 
 #include "kernels/fast/search_primitives.h"
+#include "kernels/fast/tile_decision.h"
 #include "kernels/fast/tile_search.h"
 
 namespace brisen::fast {
@@ -25,6 +26,14 @@ struct Avx512Bytes {
   static mask gt(vec a, vec b) { return _mm512_cmpgt_epu8_mask(a, b); }
   static vec select(mask m, vec a, vec b) { return _mm512_mask_blend_epi8(m, b, a); }
   static vec bor(vec a, vec b) { return _mm512_or_si512(a, b); }
+  static mask below(vec a, vec b) { return _mm512_cmplt_epu8_mask(a, b); }
+  static mask mand(mask a, mask b) { return a & b; }
+  static mask mor(mask a, mask b) { return a | b; }
+  static mask mandn(mask a, mask b) { return a & ~b; }
+  static vec avg_down(vec a, vec b) {
+    return _mm512_sub_epi8(_mm512_avg_epu8(a, b), _mm512_and_si512(_mm512_xor_si512(a, b), set1(1)));
+  }
+  static vec halve(vec a) { return _mm512_and_si512(_mm512_srli_epi16(a, 1), set1(0x7F)); }
 };
 
 struct Avx512Words {
@@ -46,6 +55,14 @@ struct Avx512Words {
   static mask gt(vec a, vec b) { return _mm512_cmpgt_epu16_mask(a, b); }
   static vec select(mask m, vec a, vec b) { return _mm512_mask_blend_epi16(m, b, a); }
   static vec bor(vec a, vec b) { return _mm512_or_si512(a, b); }
+  static mask below(vec a, vec b) { return _mm512_cmplt_epu16_mask(a, b); }
+  static mask mand(mask a, mask b) { return a & b; }
+  static mask mor(mask a, mask b) { return a | b; }
+  static mask mandn(mask a, mask b) { return a & ~b; }
+  static vec avg_down(vec a, vec b) {
+    return _mm512_sub_epi16(_mm512_avg_epu16(a, b), _mm512_and_si512(_mm512_xor_si512(a, b), set1(1)));
+  }
+  static vec halve(vec a) { return _mm512_srli_epi16(a, 1); }
 };
 
 void extract_luma(const uint8_t* frame, int64_t bytes, uint8_t* plane) {
@@ -66,7 +83,8 @@ using Words = LanePair<Avx512Words>;
 }  // namespace
 
 const SearchPrimitives avx512_primitives{64, &extract_luma, &search_tile<Avx512Bytes>, &search_tile<Words>,
-                                         &presearch<Avx512Bytes>, &presearch<Words>};
+                                         &presearch<Avx512Bytes>, &presearch<Words>,
+                                       &decide_tile<Avx512Bytes>, &decide_tile<Words>};
 
 }  // namespace brisen::fast
 

@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include "kernels/fast/search_primitives.h"
+#include "kernels/fast/tile_decision.h"
 #include "kernels/fast/tile_search.h"
 
 namespace brisen::fast {
@@ -25,6 +26,15 @@ struct Sse2Bytes {
   static mask gt(vec a, vec b) { return _mm_cmpgt_epi8(a, b); }  // small values only
   static vec select(mask m, vec a, vec b) { return _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b)); }
   static vec bor(vec a, vec b) { return _mm_or_si128(a, b); }
+  static mask below(vec a, vec b) {
+    const vec bias = set1(0x80);
+    return _mm_cmplt_epi8(_mm_xor_si128(a, bias), _mm_xor_si128(b, bias));
+  }
+  static mask mand(mask a, mask b) { return _mm_and_si128(a, b); }
+  static mask mor(mask a, mask b) { return _mm_or_si128(a, b); }
+  static mask mandn(mask a, mask b) { return _mm_andnot_si128(b, a); }
+  static vec avg_down(vec a, vec b) { return _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), set1(1))); }
+  static vec halve(vec a) { return _mm_and_si128(_mm_srli_epi16(a, 1), set1(0x7F)); }
 };
 
 // 16-bit lanes kept below 0x8000, so that the signed minimum serves.
@@ -47,6 +57,14 @@ struct Sse2Words {
   static mask gt(vec a, vec b) { return _mm_cmpgt_epi16(a, b); }
   static vec select(mask m, vec a, vec b) { return _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b)); }
   static vec bor(vec a, vec b) { return _mm_or_si128(a, b); }
+  static mask below(vec a, vec b) { return _mm_cmplt_epi16(a, b); }
+  static mask mand(mask a, mask b) { return _mm_and_si128(a, b); }
+  static mask mor(mask a, mask b) { return _mm_or_si128(a, b); }
+  static mask mandn(mask a, mask b) { return _mm_andnot_si128(b, a); }
+  static vec avg_down(vec a, vec b) {
+    return _mm_sub_epi16(_mm_avg_epu16(a, b), _mm_and_si128(_mm_xor_si128(a, b), set1(1)));
+  }
+  static vec halve(vec a) { return _mm_srli_epi16(a, 1); }
 };
 
 void extract_luma(const uint8_t* frame, int64_t bytes, uint8_t* plane) {
@@ -66,7 +84,8 @@ using Words = LanePair<Sse2Words>;
 }  // namespace
 
 const SearchPrimitives sse2_primitives{16, &extract_luma, &search_tile<Sse2Bytes>, &search_tile<Words>,
-                                       &presearch<Sse2Bytes>, &presearch<Words>};
+                                       &presearch<Sse2Bytes>, &presearch<Words>,
+                                       &decide_tile<Sse2Bytes>, &decide_tile<Words>};
 
 }  // namespace brisen::fast
 

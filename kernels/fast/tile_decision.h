@@ -1,0 +1,64 @@
+// The per-sample decision of the cleaning rules for a whole tile at once, from
+// its search results and the matched values the kernel looked up (see
+// TileMatches). A template over the lane operations V of tile_search.h, plus:
+// below (unsigned a < b, exact over all of T), mand, mor, mandn (a and not b)
+// on masks, avg_down ((a + b) / 2 rounded down) and halve (a / 2).
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+#include "kernels/fast/search_jobs.h"
+
+namespace brisen::fast {
+
+template <class V>
+void decide_tile(const DecisionJob& job, TileMatches<typename V::T>& m) {
+  using vec = typename V::vec;
+  using mask = typename V::mask;
+  // Measures compare with a precision clamped to the lane range: real
+  // measures stay far below the top of 16-bit lanes, and 8-bit lanes run only
+  // with precisions of at most 255, where a saturated measure fails as it
+  // should.
+  const auto clamp = [](int32_t v) { return V::set1(std::clamp<int32_t>(v, 0, V::max_value)); };
+  const vec spat = clamp(job.spat_precision);
+  const vec temp = clamp(job.temp_precision);
+  // |mean - x| <= threshold for luma values: below threshold + 1, or always
+  // from 255 on.
+  const vec limit = clamp(job.threshold < 0 ? 0 : std::min(job.threshold, 254) + 1);
+  const vec zero = V::set1(0);
+  const mask never = V::below(zero, zero);
+  const mask always = job.threshold >= 255 ? V::eq(zero, zero) : never;
+  const auto within = [&](vec mean, vec x) { return V::mor(V::below(V::absdiff(mean, x), limit), always); };
+  const auto extreme = [](vec x, vec a, vec b) {
+    return V::mor(V::mand(V::below(x, a), V::below(x, b)), V::mand(V::below(a, x), V::below(b, x)));
+  };
+  const vec top = V::set1(V::max_value);
+  for (int k = 0; k < job.lines; ++k) {
+    const vec x = V::load(job.src + int64_t{k} * job.line_step * job.stride);
+
+    // Without the spatial rule its results were not searched: left unread.
+    vec spatial_mean = zero;
+    mask spatial_done = never;
+    if (job.spat_precision > 0) {
+      const vec above = V::load_t(m.above_value[k]);
+      const vec below = V::load_t(m.below_value[k]);
+      spatial_mean = V::avg_down(above, below);
+      const mask spatial_good =
+          V::mand(V::below(V::load_t(m.above_measure[k]), spat), V::below(V::load_t(m.below_measure[k]), spat));
+      spatial_done = V::mand(V::mand(spatial_good, extreme(x, above, below)), within(spatial_mean, x));
+    }
+
+    const vec a = V::load_t(m.prev_value[k]);
+    const vec b = V::load_t(m.next_value[k]);
+    const vec temporal_mean = job.summed_halves ? V::adds(V::halve(a), V::halve(b)) : V::avg_down(a, b);
+    const mask next_good = V::below(V::load_t(m.next_measure[k]), temp);
+    const mask prev_good = V::mor(V::below(zero, V::load_t(m.known[k])), V::below(V::load_t(m.prev_measure[k]), temp));
+    const mask temporal_done = V::mand(V::mand(V::mand(next_good, prev_good), extreme(x, a, b)), within(temporal_mean, x));
+
+    V::store_t(m.value[k], V::select(spatial_done, spatial_mean, V::select(temporal_done, temporal_mean, x)));
+    V::store_t(m.record[k], V::select(V::mandn(next_good, spatial_done), top, zero));
+  }
+}
+
+}  // namespace brisen::fast

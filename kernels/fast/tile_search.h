@@ -23,14 +23,40 @@ namespace brisen::fast {
 // (saturating), min, bor, and the comparisons eq and gt giving a mask for
 // select(mask, if_set, if_clear).
 
+// Lanes whose own window leaves out a displacement of reach `reach`: a mask
+// where V has masked stores (inside / keep_lower), else a vector of max_value
+// that no measure or'ed with it can beat.
+template <class V>
+[[gnu::always_inline]] inline auto outside_lanes(typename V::vec reach, typename V::vec lane_radius) {
+  if constexpr (requires { V::inside(reach, lane_radius); }) {
+    return V::inside(reach, lane_radius);
+  } else {
+    return V::select(V::gt(reach, lane_radius), V::set1(V::max_value), V::set1(0));
+  }
+}
+
+// The best measure and its index, where `measure` is strictly lower.
+template <class V, class Outside>
+[[gnu::always_inline]] inline void keep_lower(typename V::T* best, typename V::T* index, typename V::vec measure,
+                                              Outside outside, typename V::vec order) {
+  if constexpr (requires { V::keep_lower(best, index, measure, outside, order); }) {
+    V::keep_lower(best, index, measure, outside, order);
+  } else {
+    const typename V::vec old = V::load_t(best);
+    const typename V::vec lowest = V::min(old, V::bor(measure, outside));
+    V::store_t(best, lowest);
+    V::store_t(index, V::select(V::eq(lowest, old), V::load_t(index), order));
+  }
+}
+
 // Adds the measures of prev and next at one displacement into the bests of
 // every cleaned line; `p` and `n` are their planes already moved by the
 // displacement. A measure is the 3 x 3 sum of absolute differences without the
 // centre: per line the sums (left + right) and (left + centre + right), added
 // down over three lines.
-template <class V, int Step>
+template <class V, int Step, class Outside>
 [[gnu::always_inline]] inline void search_displacement(const uint8_t* s, const uint8_t* p, const uint8_t* n,
-                                                       int64_t stride, int lines, typename V::vec outside,
+                                                       int64_t stride, int lines, Outside outside,
                                                        typename V::vec order, TileMatches<typename V::T>& out) {
   using vec = typename V::vec;
   struct Sums {
@@ -49,10 +75,7 @@ template <class V, int Step>
     ns.full = V::adds(ns.sides, V::absdiff(sc, V::load(nr)));
   };
   const auto update = [&](typename V::T* best, typename V::T* index, vec measure) {
-    const vec old = V::load_t(best);
-    const vec lowest = V::min(old, V::bor(measure, outside));
-    V::store_t(best, lowest);
-    V::store_t(index, V::select(V::eq(lowest, old), V::load_t(index), order));
+    keep_lower<V>(best, index, measure, outside, order);
   };
   Sums p_above, p_middle, p_below, n_above, n_middle, n_below;
   sums(-1, p_above, n_above);
@@ -116,7 +139,7 @@ void search_tile(const TileJob& job, TileMatches<typename V::T>& out) {
   for (int dy = -r; dy <= r; ++dy) {
     for (int dx = -r; dx <= r; ++dx, ++order) {
       const int reach = (dy < 0 ? -dy : dy) > (dx < 0 ? -dx : dx) ? (dy < 0 ? -dy : dy) : (dx < 0 ? -dx : dx);
-      const vec outside = V::select(V::gt(V::set1(reach), lane_radius), top, zero);
+      const auto outside = outside_lanes<V>(V::set1(reach), lane_radius);
       const vec ord = V::set1(order);
       const int64_t shift = dy * job.stride + dx;
       if (job.line_step == 1) {
@@ -209,6 +232,21 @@ struct LanePair {
   static mask mandn(mask a, mask b) { return {H::mandn(a.lo, b.lo), H::mandn(a.hi, b.hi)}; }
   static vec avg_down(vec a, vec b) { return {H::avg_down(a.lo, b.lo), H::avg_down(a.hi, b.hi)}; }
   static vec halve(vec a) { return {H::halve(a.lo), H::halve(a.hi)}; }
+  static auto inside(vec reach, vec lane_radius)
+    requires requires { H::inside(reach.lo, lane_radius.lo); }
+  {
+    struct Pair {
+      decltype(H::inside(reach.lo, lane_radius.lo)) lo, hi;
+    };
+    return Pair{H::inside(reach.lo, lane_radius.lo), H::inside(reach.hi, lane_radius.hi)};
+  }
+  template <class Pair>
+  static void keep_lower(T* best, T* index, vec measure, Pair inside, vec order)
+    requires requires { H::keep_lower(best, index, measure.lo, inside.lo, order.lo); }
+  {
+    H::keep_lower(best, index, measure.lo, inside.lo, order.lo);
+    H::keep_lower(best + H::lanes, index + H::lanes, measure.hi, inside.hi, order.hi);
+  }
 };
 
 // Even bytes of a frame, plainly; instruction sets may do better.

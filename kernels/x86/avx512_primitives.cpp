@@ -34,6 +34,13 @@ struct Avx512Bytes {
     return _mm512_sub_epi8(_mm512_avg_epu8(a, b), _mm512_and_si512(_mm512_xor_si512(a, b), set1(1)));
   }
   static vec halve(vec a) { return _mm512_and_si512(_mm512_srli_epi16(a, 1), set1(0x7F)); }
+  // Masked stores keep the best measures: no blend, no reload of the index.
+  static mask inside(vec reach, vec lane_radius) { return _mm512_cmple_epu8_mask(reach, lane_radius); }
+  static void keep_lower(T* best, T* index, vec measure, mask inside, vec order) {
+    const mask lower = _mm512_mask_cmplt_epu8_mask(inside, measure, load_t(best));
+    _mm512_mask_storeu_epi8(best, lower, measure);
+    _mm512_mask_storeu_epi8(index, lower, order);
+  }
 };
 
 struct Avx512Words {
@@ -63,6 +70,13 @@ struct Avx512Words {
     return _mm512_sub_epi16(_mm512_avg_epu16(a, b), _mm512_and_si512(_mm512_xor_si512(a, b), set1(1)));
   }
   static vec halve(vec a) { return _mm512_srli_epi16(a, 1); }
+  // Masked stores keep the best measures: no blend, no reload of the index.
+  static mask inside(vec reach, vec lane_radius) { return _mm512_cmple_epu16_mask(reach, lane_radius); }
+  static void keep_lower(T* best, T* index, vec measure, mask inside, vec order) {
+    const mask lower = _mm512_mask_cmplt_epu16_mask(inside, measure, load_t(best));
+    _mm512_mask_storeu_epi16(best, lower, measure);
+    _mm512_mask_storeu_epi16(index, lower, order);
+  }
 };
 
 void extract_luma(const uint8_t* frame, int64_t bytes, uint8_t* plane) {

@@ -132,13 +132,14 @@ void clean_blocks(const IsseCall& call, TileMatches<T>& matches, int32_t i, int3
   }
 
   const int lanes = block_samples * count;
-  for (int k = 0; k < call.lines; ++k) {
-    look_up_matches(call.cx, call.planes.prev(), call.planes.next(), matches, k, lanes, tile_radius, first + int64_t{k} * call.line_step * p);
-  }
+  const LookupJob lookup = lookup_job(call.cx, call.planes.prev(), call.planes.next(), tile_radius, first,
+                                      int64_t{call.line_step} * p, call.lines, lanes);
   const DecisionJob decision = decision_job(call.cx, call.planes.src() + first / 2, p / 2, call.lines, call.line_step);
   if constexpr (sizeof(T) == 1) {
+    call.simd.look_up8(lookup, matches);
     call.simd.decide_tile8(decision, matches);
   } else {
+    call.simd.look_up16(lookup, matches);
     call.simd.decide_tile16(decision, matches);
   }
   for (int k = 0; k < call.lines; ++k) {

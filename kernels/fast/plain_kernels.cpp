@@ -65,13 +65,14 @@ void clean_strip(const PlainCall& call, TileMatches<T>& matches, int32_t y0, int
       call.simd.search_tile16(job, matches);
     }
     const int valid = std::min(call.simd.lanes, w - margin - x0);
-    for (int k = 0; k < lines; ++k) {
-      look_up_matches(call.cx, call.planes.prev(), call.planes.next(), matches, k, valid, call.motion_depth, first + int64_t{k} * call.line_step * p);
-    }
+    const LookupJob lookup = lookup_job(call.cx, call.planes.prev(), call.planes.next(), call.motion_depth, first,
+                                        int64_t{call.line_step} * p, lines, valid);
     const DecisionJob decision = decision_job(call.cx, job.src, job.stride, lines, call.line_step);
     if constexpr (sizeof(T) == 1) {
+      call.simd.look_up8(lookup, matches);
       call.simd.decide_tile8(decision, matches);
     } else {
+      call.simd.look_up16(lookup, matches);
       call.simd.decide_tile16(decision, matches);
     }
     for (int k = 0; k < lines; ++k) {

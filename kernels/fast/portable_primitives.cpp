@@ -17,6 +17,8 @@ const SearchPrimitives portable_primitives{16,
                                            &search_tile<Lanes16>,
                                            &presearch<Lanes8>,
                                            &presearch<Lanes16>,
+                                           &look_up_matches<uint8_t>,
+                                           &look_up_matches<uint16_t>,
                                            &decide_tile<Lanes8>,
                                            &decide_tile<Lanes16>};
 

@@ -26,32 +26,11 @@ inline void fill_displacements(DisplacementTable& table, int64_t pitch, int max_
   }
 }
 
-// The matched centres of line k of a tile, lanes 0 .. lanes - 1 from the
-// sample at position c0, searched with window `radius`: prev from the previous
-// frame's map entry when there is one (as read_match_entry takes it), else
-// from the search; next from the search. Every lane is looked up, used or not:
-// the searched displacements stay inside the frames. Values come from the luma
-// planes; only a map entry not written by these kernels can point at chroma.
-template <typename T>
-[[gnu::always_inline]] inline void look_up_matches(const DecisionContext& cx, const uint8_t* prev_plane,
-                                                   const uint8_t* next_plane, TileMatches<T>& m, int k, int lanes,
-                                                   int radius, int64_t c0) {
+inline LookupJob lookup_job(const DecisionContext& cx, const uint8_t* prev_plane, const uint8_t* next_plane,
+                            int radius, int64_t first, int64_t line_distance, int lines, int lanes) {
   const CleaningPass& p = cx.pass;
-  const int32_t* offsets = cx.displacements->offsets[radius];
-  for (int l = 0; l < lanes; ++l) {
-    const int64_t c = c0 + 2 * int64_t{l};
-    const int64_t t = c - (p.pitch + 2);
-    const int64_t index = t >> 1;
-    const bool indexed = (t >= 0) & (index >= 1) & (index < p.map_entries);
-    const int64_t entry = p.map_read[indexed ? index : 0];
-    const bool known = indexed & (entry >= 0) & (entry + p.pitch + 2 < p.frame_end);
-    // Selected by mask: which one is taken does not predict.
-    const int64_t searched = c + offsets[m.prev_index[k][l]];
-    const int64_t at = searched ^ ((searched ^ (entry + p.pitch + 2)) & -int64_t{known});
-    m.known[k][l] = known;
-    m.prev_value[k][l] = (at & 1) != 0 ? p.prev[at] : prev_plane[at >> 1];
-    m.next_value[k][l] = next_plane[(c + offsets[m.next_index[k][l]]) >> 1];
-  }
+  return LookupJob{p.map_read,     p.map_entries, p.pitch, p.frame_end, p.prev, prev_plane, next_plane,
+                   cx.displacements->offsets[radius], radius, first, line_distance, lines, lanes};
 }
 
 // Map index of the next match of the sample at c (line k, lane `lane`) when

@@ -62,6 +62,23 @@ struct DecisionJob {
   bool summed_halves;  // temporal mean a / 2 + b / 2, else (a + b) / 2
 };
 
+// The matched centres of a tile's samples (see look_up_matches).
+struct LookupJob {
+  const int32_t* map_read;
+  int64_t map_entries;
+  int64_t pitch;
+  int64_t frame_end;
+  const uint8_t* prev_frame;
+  const uint8_t* prev_plane;  // luma planes at index 0
+  const uint8_t* next_plane;
+  const int32_t* offsets;  // displacements of the tile's window, by search index
+  int32_t radius;          // of that window
+  int64_t first;           // position of lane 0 on the first line
+  int64_t line_distance;   // positions from one tile line to the next
+  int32_t lines;
+  int32_t lanes;
+};
+
 // Byte offsets of the displacements of every window radius, by search index.
 struct DisplacementTable {
   static constexpr int max_radius = 11;
@@ -97,6 +114,8 @@ struct SearchPrimitives {
   void (*search_tile16)(const TileJob& job, TileMatches<uint16_t>& out);
   PresearchMatches (*presearch8)(const PresearchJob& job);
   PresearchMatches (*presearch16)(const PresearchJob& job);
+  void (*look_up8)(const LookupJob& job, TileMatches<uint8_t>& m);
+  void (*look_up16)(const LookupJob& job, TileMatches<uint16_t>& m);
   void (*decide_tile8)(const DecisionJob& job, TileMatches<uint8_t>& m);
   void (*decide_tile16)(const DecisionJob& job, TileMatches<uint16_t>& m);
 };

@@ -12,6 +12,34 @@
 
 namespace brisen::fast {
 
+// Lane l of line k of a tile, at position c: prev from the previous frame's
+// map entry when there is one (as read_match_entry takes it), else from the
+// search; next from the search. Every lane is looked up, used or not: the
+// searched displacements stay inside the frames. Values come from the luma
+// planes; only a map entry not written by these kernels can point at chroma.
+template <typename T>
+[[gnu::always_inline]] inline void look_up_lane(const LookupJob& job, TileMatches<T>& m, int k, int l, int64_t c) {
+  const int64_t t = c - (job.pitch + 2);
+  const int64_t index = t >> 1;
+  const bool indexed = (t >= 0) & (index >= 1) & (index < job.map_entries);
+  const int64_t entry = job.map_read[indexed ? index : 0];
+  const bool known = indexed & (entry >= 0) & (entry + job.pitch + 2 < job.frame_end);
+  // Selected by mask: which one is taken does not predict.
+  const int64_t searched = c + job.offsets[m.prev_index[k][l]];
+  const int64_t at = searched ^ ((searched ^ (entry + job.pitch + 2)) & -int64_t{known});
+  m.known[k][l] = known;
+  m.prev_value[k][l] = (at & 1) != 0 ? job.prev_frame[at] : job.prev_plane[at >> 1];
+  m.next_value[k][l] = job.next_plane[(c + job.offsets[m.next_index[k][l]]) >> 1];
+}
+
+template <typename T>
+void look_up_matches(const LookupJob& job, TileMatches<T>& m) {
+  for (int k = 0; k < job.lines; ++k) {
+    const int64_t c0 = job.first + k * job.line_distance;
+    for (int l = 0; l < job.lanes; ++l) look_up_lane(job, m, k, l, c0 + 2 * int64_t{l});
+  }
+}
+
 template <class V>
 void decide_tile(const DecisionJob& job, TileMatches<typename V::T>& m) {
   using vec = typename V::vec;

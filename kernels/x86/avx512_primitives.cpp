@@ -92,13 +92,97 @@ void extract_luma(const uint8_t* frame, int64_t bytes, uint8_t* plane) {
   for (; i < samples; ++i) plane[i] = frame[2 * i];
 }
 
+// All 16 lanes: the masked forms of these intrinsics name their source lanes,
+// where the plain ones leave g++ 12 warning about undefined ones.
+constexpr __mmask16 all = 0xFFFF;
+
+// Lanes of index type T widened to 32 bits, 16 at a time.
+template <typename T>
+__m512i widen(const T* p) {
+  if constexpr (sizeof(T) == 1) {
+    return _mm512_maskz_cvtepu8_epi32(all, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+  } else {
+    return _mm512_maskz_cvtepu16_epi32(all, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)));
+  }
+}
+
+template <typename T>
+void narrow_store(T* p, __m512i v) {
+  if constexpr (sizeof(T) == 1) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm512_maskz_cvtepi32_epi8(all, v));
+  } else {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), _mm512_maskz_cvtepi32_epi16(all, v));
+  }
+}
+
+// Plane bytes at 16 indices: each gathered as the top byte of the four
+// ending there (the planes have guard bytes before them).
+__m512i gather_plane(const uint8_t* plane, __m512i index) {
+  const __m512i words = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), all, _mm512_sub_epi32(index, _mm512_set1_epi32(3)), plane, 1);
+  return _mm512_maskz_srli_epi32(all, words, 24);
+}
+
+// look_up_matches 16 lanes at a time where all of them have a map index;
+// lanes the gathers cannot take (no index, a map entry at an odd position)
+// go one by one.
+template <typename T>
+void look_up(const LookupJob& job, TileMatches<T>& m) {
+  if (job.frame_end >= (int64_t{1} << 30)) {
+    look_up_matches(job, m);
+    return;
+  }
+  const __m512i steps = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+  const __m512i centre_offset = _mm512_set1_epi32(static_cast<int32_t>(job.pitch + 2));
+  const __m512i entry_end = _mm512_set1_epi32(static_cast<int32_t>(job.frame_end - (job.pitch + 2)));
+  const __m512i zero = _mm512_setzero_si512();
+  const __m512i one = _mm512_set1_epi32(1);
+  // Offset of search index i in a window of width w = 2r + 1, with
+  // q = i / w = (i * ceil(65536 / w)) >> 16 (exact for i < w * w):
+  // (q - r) * pitch + 2 * (i - q * w - r) = q * (pitch - 2w) + 2i - r * (pitch + 2).
+  const int32_t width = 2 * job.radius + 1;
+  const __m512i reciprocal = _mm512_set1_epi32((65536 + width - 1) / width);
+  const __m512i line_step = _mm512_set1_epi32(static_cast<int32_t>(job.pitch - 2 * width));
+  const __m512i corner = _mm512_set1_epi32(static_cast<int32_t>(job.radius * (job.pitch + 2)));
+  const auto offset = [&](__m512i i) {
+    const __m512i q = _mm512_maskz_srli_epi32(all, _mm512_mullo_epi32(i, reciprocal), 16);
+    return _mm512_sub_epi32(_mm512_add_epi32(_mm512_mullo_epi32(q, line_step), _mm512_add_epi32(i, i)), corner);
+  };
+  for (int k = 0; k < job.lines; ++k) {
+    const int64_t c0 = job.first + k * job.line_distance;
+    int l = 0;
+    for (; l + 16 <= job.lanes; l += 16) {
+      const int64_t c = c0 + 2 * int64_t{l};
+      const int64_t t = c - (job.pitch + 2);
+      if (t < 2 || (t >> 1) + 15 >= job.map_entries) {
+        for (int i = l; i < l + 16; ++i) look_up_lane(job, m, k, i, c0 + 2 * int64_t{i});
+        continue;
+      }
+      const __m512i position = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(c)), steps);
+      const __m512i entry = _mm512_loadu_si512(job.map_read + (t >> 1));
+      const __mmask16 known = _mm512_cmpge_epi32_mask(entry, zero) & _mm512_cmplt_epi32_mask(entry, entry_end);
+      const __m512i searched = _mm512_add_epi32(position, offset(widen(m.prev_index[k] + l)));
+      const __m512i at = _mm512_mask_blend_epi32(known, searched, _mm512_add_epi32(entry, centre_offset));
+      if (_mm512_test_epi32_mask(at, one) != 0) {
+        for (int i = l; i < l + 16; ++i) look_up_lane(job, m, k, i, c0 + 2 * int64_t{i});
+        continue;
+      }
+      const __m512i matched = _mm512_add_epi32(position, offset(widen(m.next_index[k] + l)));
+      narrow_store(m.prev_value[k] + l, gather_plane(job.prev_plane, _mm512_maskz_srai_epi32(all, at, 1)));
+      narrow_store(m.next_value[k] + l, gather_plane(job.next_plane, _mm512_maskz_srai_epi32(all, matched, 1)));
+      narrow_store(m.known[k] + l, _mm512_maskz_mov_epi32(known, one));
+    }
+    for (; l < job.lanes; ++l) look_up_lane(job, m, k, l, c0 + 2 * int64_t{l});
+  }
+}
+
 using Words = LanePair<Avx512Words>;
 
 }  // namespace
 
 const SearchPrimitives avx512_primitives{64, &extract_luma, &search_tile<Avx512Bytes>, &search_tile<Words>,
                                          &presearch<Avx512Bytes>, &presearch<Words>,
-                                       &decide_tile<Avx512Bytes>, &decide_tile<Words>};
+                                       &look_up<uint8_t>, &look_up<uint16_t>,
+                                         &decide_tile<Avx512Bytes>, &decide_tile<Words>};
 
 }  // namespace brisen::fast
 

@@ -146,16 +146,10 @@ void clean_blocks(const IsseCall& call, TileMatches<T>& matches, int32_t i, int3
     uint8_t* out = f.dst + (top + int64_t{k} * call.line_step) * d + 32 * int64_t{j0};
     for (int l = 0; l < lanes; ++l) out[2 * l] = static_cast<uint8_t>(matches.value[k][l]);
   }
-  // Entries in the order the rules visit the samples: a later one wins.
-  for (int g = 0; g < count; ++g) {
-    for (int k = 0; k < call.lines; ++k) {
-      const int64_t line = first + int64_t{k} * call.line_step * p;
-      for (int l = g * block_samples; l < (g + 1) * block_samples; ++l) {
-        const int64_t c = line + 2 * l;
-        const int64_t record = recorded_entry(call.cx, matches, k, l, tile_radius, c);
-        if (record >= 0) pass.map_write[record] = static_cast<int32_t>(c - (p + 2));
-      }
-    }
+  if constexpr (sizeof(T) == 1) {
+    call.simd.record8(lookup, matches);
+  } else {
+    call.simd.record16(lookup, matches);
   }
 }
 

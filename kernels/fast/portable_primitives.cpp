@@ -19,6 +19,8 @@ const SearchPrimitives portable_primitives{16,
                                            &presearch<Lanes16>,
                                            &look_up_matches<uint8_t>,
                                            &look_up_matches<uint16_t>,
+                                           &record_matches<uint8_t>,
+                                           &record_matches<uint16_t>,
                                            &decide_tile<Lanes8>,
                                            &decide_tile<Lanes16>};
 

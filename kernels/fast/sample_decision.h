@@ -30,7 +30,7 @@ inline LookupJob lookup_job(const DecisionContext& cx, const uint8_t* prev_plane
                             int radius, int64_t first, int64_t line_distance, int lines, int lanes) {
   const CleaningPass& p = cx.pass;
   return LookupJob{p.map_read,     p.map_entries, p.pitch, p.frame_end, p.prev, prev_plane, next_plane,
-                   cx.displacements->offsets[radius], radius, first, line_distance, lines, lanes};
+                   cx.displacements->offsets[radius], radius, first, line_distance, lines, lanes, p.map_write};
 }
 
 // Map index of the next match of the sample at c (line k, lane `lane`) when

@@ -77,6 +77,7 @@ struct LookupJob {
   int64_t line_distance;   // positions from one tile line to the next
   int32_t lines;
   int32_t lanes;
+  int32_t* map_write;  // where record_matches writes
 };
 
 // Byte offsets of the displacements of every window radius, by search index.
@@ -116,6 +117,8 @@ struct SearchPrimitives {
   PresearchMatches (*presearch16)(const PresearchJob& job);
   void (*look_up8)(const LookupJob& job, TileMatches<uint8_t>& m);
   void (*look_up16)(const LookupJob& job, TileMatches<uint16_t>& m);
+  void (*record8)(const LookupJob& job, const TileMatches<uint8_t>& m);
+  void (*record16)(const LookupJob& job, const TileMatches<uint16_t>& m);
   void (*decide_tile8)(const DecisionJob& job, TileMatches<uint8_t>& m);
   void (*decide_tile16)(const DecisionJob& job, TileMatches<uint16_t>& m);
 };

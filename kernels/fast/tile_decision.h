@@ -40,6 +40,25 @@ void look_up_matches(const LookupJob& job, TileMatches<T>& m) {
   }
 }
 
+// The next matches the decisions record into the map, in the order the rules
+// visit the samples (blocks of 16 lanes, line by line, left to right): a later
+// entry wins.
+template <typename T>
+void record_matches(const LookupJob& job, const TileMatches<T>& m) {
+  constexpr int block = 16;
+  for (int g = 0; g < job.lanes; g += block) {
+    for (int k = 0; k < job.lines; ++k) {
+      const int64_t t0 = job.first + k * job.line_distance - (job.pitch + 2);
+      for (int l = g; l < g + block && l < job.lanes; ++l) {
+        const int64_t t = t0 + 2 * int64_t{l};
+        const int64_t matched = t + job.offsets[m.next_index[k][l]];
+        const bool recordable = (matched >= 0) & ((matched >> 1) >= 1) & ((matched >> 1) < job.map_entries);
+        if (m.record[k][l] != 0 && recordable) job.map_write[matched >> 1] = static_cast<int32_t>(t);
+      }
+    }
+  }
+}
+
 template <class V>
 void decide_tile(const DecisionJob& job, TileMatches<typename V::T>& m) {
   using vec = typename V::vec;

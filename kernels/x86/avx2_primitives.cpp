@@ -92,6 +92,7 @@ using Words = LanePair<Avx2Words>;
 const SearchPrimitives avx2_primitives{32, &extract_luma, &search_tile<Avx2Bytes>, &search_tile<Words>,
                                        &presearch<Avx2Bytes>, &presearch<Words>,
                                        &look_up_matches<uint8_t>, &look_up_matches<uint16_t>,
+                                       &record_matches<uint8_t>, &record_matches<uint16_t>,
                                        &decide_tile<Avx2Bytes>, &decide_tile<Words>};
 
 }  // namespace brisen::fast

@@ -122,6 +122,21 @@ __m512i gather_plane(const uint8_t* plane, __m512i index) {
   return _mm512_maskz_srli_epi32(all, words, 24);
 }
 
+// Offset of search index i in a window of width w = 2r + 1, with
+// q = i / w = (i * ceil(65536 / w)) >> 16 (exact for i < w * w):
+// (q - r) * pitch + 2 * (i - q * w - r) = q * (pitch - 2w) + 2i - r * (pitch + 2).
+struct WindowOffsets {
+  __m512i reciprocal, line_step, corner;
+  explicit WindowOffsets(const LookupJob& job)
+      : reciprocal(_mm512_set1_epi32((65536 + 2 * job.radius) / (2 * job.radius + 1))),
+        line_step(_mm512_set1_epi32(static_cast<int32_t>(job.pitch - 2 * (2 * job.radius + 1)))),
+        corner(_mm512_set1_epi32(static_cast<int32_t>(job.radius * (job.pitch + 2)))) {}
+  __m512i operator()(__m512i i) const {
+    const __m512i q = _mm512_maskz_srli_epi32(all, _mm512_mullo_epi32(i, reciprocal), 16);
+    return _mm512_sub_epi32(_mm512_add_epi32(_mm512_mullo_epi32(q, line_step), _mm512_add_epi32(i, i)), corner);
+  }
+};
+
 // look_up_matches 16 lanes at a time where all of them have a map index;
 // lanes the gathers cannot take (no index, a map entry at an odd position)
 // go one by one.
@@ -136,17 +151,7 @@ void look_up(const LookupJob& job, TileMatches<T>& m) {
   const __m512i entry_end = _mm512_set1_epi32(static_cast<int32_t>(job.frame_end - (job.pitch + 2)));
   const __m512i zero = _mm512_setzero_si512();
   const __m512i one = _mm512_set1_epi32(1);
-  // Offset of search index i in a window of width w = 2r + 1, with
-  // q = i / w = (i * ceil(65536 / w)) >> 16 (exact for i < w * w):
-  // (q - r) * pitch + 2 * (i - q * w - r) = q * (pitch - 2w) + 2i - r * (pitch + 2).
-  const int32_t width = 2 * job.radius + 1;
-  const __m512i reciprocal = _mm512_set1_epi32((65536 + width - 1) / width);
-  const __m512i line_step = _mm512_set1_epi32(static_cast<int32_t>(job.pitch - 2 * width));
-  const __m512i corner = _mm512_set1_epi32(static_cast<int32_t>(job.radius * (job.pitch + 2)));
-  const auto offset = [&](__m512i i) {
-    const __m512i q = _mm512_maskz_srli_epi32(all, _mm512_mullo_epi32(i, reciprocal), 16);
-    return _mm512_sub_epi32(_mm512_add_epi32(_mm512_mullo_epi32(q, line_step), _mm512_add_epi32(i, i)), corner);
-  };
+  const WindowOffsets offset(job);
   for (int k = 0; k < job.lines; ++k) {
     const int64_t c0 = job.first + k * job.line_distance;
     int l = 0;
@@ -175,6 +180,32 @@ void look_up(const LookupJob& job, TileMatches<T>& m) {
   }
 }
 
+// record_matches 16 lanes at a time: a scatter writes its lanes in order, so
+// of two lanes naming one entry the later one wins, as the rules have it.
+template <typename T>
+void record(const LookupJob& job, const TileMatches<T>& m) {
+  if (job.frame_end >= (int64_t{1} << 30) || job.map_entries >= (int64_t{1} << 30) || job.lanes % 16 != 0) {
+    record_matches(job, m);
+    return;
+  }
+  const __m512i steps = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+  const __m512i one = _mm512_set1_epi32(1);
+  const __m512i entries = _mm512_set1_epi32(static_cast<int32_t>(job.map_entries));
+  const WindowOffsets offset(job);
+  for (int g = 0; g < job.lanes; g += 16) {
+    for (int k = 0; k < job.lines; ++k) {
+      const int64_t t = job.first + k * job.line_distance - (job.pitch + 2) + 2 * int64_t{g};
+      const __m512i entry = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(t)), steps);
+      const __m512i matched = _mm512_add_epi32(entry, offset(widen(m.next_index[k] + g)));
+      const __m512i index = _mm512_maskz_srai_epi32(all, matched, 1);
+      const __m512i wanted = widen(m.record[k] + g);
+      const __mmask16 write = _mm512_test_epi32_mask(wanted, wanted) & _mm512_cmpgt_epi32_mask(matched, one) &
+                              _mm512_cmplt_epi32_mask(index, entries);
+      _mm512_mask_i32scatter_epi32(job.map_write, write, index, entry, 4);
+    }
+  }
+}
+
 using Words = LanePair<Avx512Words>;
 
 }  // namespace
@@ -182,6 +213,7 @@ using Words = LanePair<Avx512Words>;
 const SearchPrimitives avx512_primitives{64, &extract_luma, &search_tile<Avx512Bytes>, &search_tile<Words>,
                                          &presearch<Avx512Bytes>, &presearch<Words>,
                                        &look_up<uint8_t>, &look_up<uint16_t>,
+                                         &record<uint8_t>, &record<uint16_t>,
                                          &decide_tile<Avx512Bytes>, &decide_tile<Words>};
 
 }  // namespace brisen::fast

@@ -86,6 +86,7 @@ using Words = LanePair<Sse2Words>;
 const SearchPrimitives sse2_primitives{16, &extract_luma, &search_tile<Sse2Bytes>, &search_tile<Words>,
                                        &presearch<Sse2Bytes>, &presearch<Words>,
                                        &look_up_matches<uint8_t>, &look_up_matches<uint16_t>,
+                                       &record_matches<uint8_t>, &record_matches<uint16_t>,
                                        &decide_tile<Sse2Bytes>, &decide_tile<Words>};
 
 }  // namespace brisen::fast

@@ -1,9 +1,10 @@
 #include "bench/kernel_driver.h"
 
 #include <cstring>
+#include <stdexcept>
 
 #include "kernels/kernel_workspace.h"
-#include "kernels/match_maps.h"
+#include "kernels/frame_sequence.h"
 
 namespace brisen_bench {
 namespace {
@@ -33,16 +34,12 @@ KernelDriver::KernelDriver(const Yuy2Clip& clip, const KernelCase& kernel, const
   s.spat_depth = settings.spat_depth;
   s.threshold = settings.threshold;
   s.use_isse = kernel.use_isse;
-  s.frame_row_size = clip.row_size();
-  s.frame_height = clip.height;
-  s.frame_pitch = clip.pitch;
-  s.frame_bytes = clip.pitch * clip.height;
-  s.center_offset = s.frame_pitch + 2;
-  s.window_span = 2 * s.motion_depth + 1;
-  s.window_offset = (s.frame_pitch + 2) * s.motion_depth;
   s.field_offset = 0;
+  if (!brisen::set_frame_geometry(s, clip.pitch, clip.row_size(), clip.height)) {
+    throw std::runtime_error("frames too large to clean");
+  }
 
-  const auto entries = static_cast<std::size_t>(s.map_entries() > 0 ? s.map_entries() : 1);
+  const auto entries = static_cast<std::size_t>(brisen::allocated_map_entries(s));
   map_a_.assign(entries, -1);
   map_b_.assign(entries, -1);
   s.map_a = map_a_.data();
@@ -55,12 +52,7 @@ KernelDriver::KernelDriver(const Yuy2Clip& clip, const KernelCase& kernel, const
 KernelDriver::~KernelDriver() = default;
 
 void KernelDriver::prepare(int n) {
-  brisen::FilterState& s = state_;
-  if (s.map_write[0] == n - 1) return;
-  brisen::clear_map(s.map_write, static_cast<std::int32_t>(map_a_.size()));
-  s.field_parity = n % 2;
-  if (!s.use_isse && s.motion_depth % 2 == 0) s.field_parity -= 1;
-  if ((s.method & 3) == 2) s.field_parity = (s.field_parity - 1) & 1;
+  brisen::prepare_sequence(state_, n);
 }
 
 void KernelDriver::clean(int n, std::uint8_t* dst, int dst_pitch) {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "kernels/frame_sequence.h"
 #include "kernels/kernel_workspace.h"
 #include "kernels/match_maps.h"
 
@@ -19,23 +20,15 @@ BrisenFilter::BrisenFilter(const PClip& clip, int32_t temp_precision_, int32_t m
   spat_depth = spat_depth_;
   threshold = threshold_;
 
-  int64_t bytes = 0;
   {
     const PVideoFrame frame0 = child->GetFrame(0, env);
-    frame_row_size = frame0->GetRowSize();
-    frame_pitch = frame0->GetPitch();
-    frame_height = frame0->GetHeight();
-    bytes = static_cast<int64_t>(frame_pitch) * frame_height;
+    // A frame too large to be addressed with 32-bit positions cannot be cleaned.
+    if (!set_frame_geometry(*this, frame0->GetPitch(), frame0->GetRowSize(), frame0->GetHeight())) {
+      env->ThrowError("Brisen: Could not allocate memory");
+    }
   }
-  // A frame too large to be addressed with 32-bit positions cannot be cleaned.
-  if (bytes < 0 || bytes > INT32_MAX) env->ThrowError("Brisen: Could not allocate memory");
-  frame_bytes = static_cast<int32_t>(bytes);
-  center_offset = frame_pitch + 2;
-  window_span = 2 * motion_depth + 1;
-  window_offset = (frame_pitch + 2) * motion_depth;
 
-  // Entry 0, the frame tag, must exist even for a degenerate frame.
-  const size_t entries = static_cast<size_t>(frame_bytes / 2 > 0 ? frame_bytes / 2 : 1);
+  const auto entries = static_cast<size_t>(allocated_map_entries(*this));
   std::unique_ptr<int32_t[]> a(new (std::nothrow) int32_t[entries]);
   std::unique_ptr<int32_t[]> b(new (std::nothrow) int32_t[entries]);
   kernels_ = kernel_table(best_instruction_set());

@@ -2,10 +2,9 @@
 // decides whether the match history still applies, sets the field selector and
 // hands the frames to the kernel that the processor and method select.
 #include <climits>
-#include <cstdint>
 
 #include "host/brisen_filter.h"
-#include "kernels/match_maps.h"
+#include "kernels/frame_sequence.h"
 
 namespace brisen {
 namespace {
@@ -45,12 +44,7 @@ PVideoFrame BrisenFilter::GetFrame(int n, IScriptEnvironment* env) {
     return dst;
   }
 
-  if (static_cast<int64_t>(map_write[0]) != static_cast<int64_t>(n) - 1) {
-    clear_map(map_write, map_entries() > 0 ? map_entries() : 1);
-    field_parity = n % 2;
-    if (!use_isse && motion_depth % 2 == 0) field_parity -= 1;
-    if ((method & 3) == 2) field_parity = (field_parity - 1) & 1;
-  }
+  prepare_sequence(*this, n);
 
   const Kernel kernel = use_isse ? ((method & 3) == 0 ? &BrisenFilter::clean_frame_isse : &BrisenFilter::clean_field_isse)
                                  : ((method & 3) == 0 ? &BrisenFilter::clean_frame_plain : &BrisenFilter::clean_field_plain);

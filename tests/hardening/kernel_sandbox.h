@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "kernels/filter_state.h"
+#include "kernels/frame_sequence.h"
 #include "kernels/kernel_table.h"
 #include "kernels/kernel_workspace.h"
 #include "tests/hardening/guarded_array.h"
@@ -124,13 +125,7 @@ inline FormResult run_form(const std::string& name, brisen::Kernel kernel, Kerne
   state.spat_depth = s.spat_depth;
   state.threshold = s.threshold;
   state.use_isse = is_isse(kind);
-  state.frame_row_size = g.row_size;
-  state.frame_height = g.height;
-  state.frame_pitch = g.pitch;
-  state.frame_bytes = static_cast<int32_t>(frame_bytes);
-  state.center_offset = g.pitch + 2;
-  state.window_span = 2 * s.motion_depth + 1;
-  state.window_offset = (g.pitch + 2) * s.motion_depth;
+  brisen::set_frame_geometry(state, g.pitch, g.row_size, g.height);
   state.map_a = map_a.data();
   state.map_b = map_b.data();
   state.map_write = state.map_a;
@@ -153,12 +148,7 @@ inline FormResult run_form(const std::string& name, brisen::Kernel kernel, Kerne
     }
 
     // The frame driver's sequence test, reset and tag.
-    if (int64_t{state.map_write[0]} != n - 1) {
-      std::fill(state.map_write, state.map_write + entries, -1);
-      state.field_parity = n % 2;
-      if (!state.use_isse && state.motion_depth % 2 == 0) state.field_parity -= 1;
-      if ((state.method & 3) == 2) state.field_parity = (state.field_parity - 1) & 1;
-    }
+    brisen::prepare_sequence(state, n);
     CheckedBlockCopy block_copy;
     const brisen::FrameSet set{frames[static_cast<std::size_t>(n)]->data(),
                                frames[static_cast<std::size_t>(n - 1)]->data(),

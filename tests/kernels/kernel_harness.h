@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kernels/filter_state.h"
+#include "kernels/frame_sequence.h"
 #include "kernels/reference_kernels.h"
 #include "tests/kernels/frame_buffer.h"
 #include "tests/kernels/recording_block_copy.h"
@@ -37,8 +38,6 @@ class TestFilter {
     state.frame_row_size = row_size;
     state.frame_height = height;
     state.frame_pitch = pitch;
-    state.center_offset = pitch + 2;
-    state.frame_bytes = pitch * height;
     apply(s);
     state.field_parity = 0;
     state.field_offset = 0;
@@ -55,8 +54,7 @@ class TestFilter {
     state.spat_precision = s.spat_precision;
     state.spat_depth = s.spat_depth;
     state.threshold = s.threshold;
-    state.window_span = 2 * s.motion_depth + 1;
-    state.window_offset = (state.frame_pitch + 2) * s.motion_depth;
+    set_frame_geometry(state, state.frame_pitch, state.frame_row_size, state.frame_height);
   }
 
   TestFilter& operator=(const TestFilter&) = delete;

@@ -18,6 +18,17 @@ std::string joined(const std::vector<std::string>& names) {
   return s;
 }
 
+std::vector<std::string> split(const std::string& list) {
+  std::vector<std::string> names;
+  size_t start = 0;
+  while (start <= list.size()) {
+    const size_t comma = std::min(list.find(',', start), list.size());
+    names.push_back(list.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return names;
+}
+
 template <typename T, typename Find>
 std::vector<T> look_up(const std::vector<std::string>& names, const char* what, Find find) {
   std::vector<T> found;
@@ -37,7 +48,6 @@ ParseOutcome parse_options(int argc, char** argv) {
       "this processor has, and checks that they give the same bytes and match maps. One thread; only the "
       "kernel calls are timed. Without CLIP.y4m (8-bit 4:2:2) a generated 960x540 clip is used.",
       "brisen_bench");
-  app.option_defaults()->delimiter(',');
 
   std::vector<std::string> kernel_names;
   for (const KernelCase& k : all_kernels()) kernel_names.push_back(k.name);
@@ -65,9 +75,13 @@ ParseOutcome parse_options(int argc, char** argv) {
                  "Stop a row after this much kernel time, once its compared frames are done; 0: no limit "
                  "(default 30)")
       ->check(CLI::NonNegativeNumber);
-  app.add_option("--isa", isa_names, "Instruction sets of the fast forms (default: " + joined(isa_names) + ")");
-  app.add_option("--kernel", kernel_names, "Kernels (default: " + joined(kernel_names) + ")");
-  app.add_option("--settings", settings_names,
+  // Each list is one comma-separated word, so the clip after it stays the clip.
+  std::string isa_list = joined(isa_names);
+  std::string kernel_list = joined(kernel_names);
+  std::string settings_list = joined(settings_names);
+  app.add_option("--isa", isa_list, "Instruction sets of the fast forms (default: " + isa_list + ")");
+  app.add_option("--kernel", kernel_list, "Kernels (default: " + kernel_list + ")");
+  app.add_option("--settings", settings_list,
                  "Settings: default (temp_precision 20, motion_depth 5, spat_precision 3, spat_depth 5, "
                  "threshold 255), md10 (motion_depth 10), sd15 (spat_depth 15) (default: all)");
   app.add_flag("--quick", quick, "Smoke run: a small generated clip and a few frames, for CI");
@@ -88,10 +102,10 @@ ParseOutcome parse_options(int argc, char** argv) {
     if (frames_opt->count() > 0) o.frames = frames;
     if (ref_opt->count() > 0) o.reference_frames = reference_frames;
     o.max_seconds = max_seconds;
-    o.kernels = look_up<KernelCase>(kernel_names, "kernel", find_kernel);
-    o.settings = look_up<Settings>(settings_names, "settings", find_settings);
+    o.kernels = look_up<KernelCase>(split(kernel_list), "kernel", find_kernel);
+    o.settings = look_up<Settings>(split(settings_list), "settings", find_settings);
     const auto supported = brisen::supported_instruction_sets();
-    for (brisen::InstructionSet isa : look_up<brisen::InstructionSet>(isa_names, "instruction set", find_instruction_set)) {
+    for (brisen::InstructionSet isa : look_up<brisen::InstructionSet>(split(isa_list), "instruction set", find_instruction_set)) {
       if (isa == brisen::InstructionSet::reference) continue;  // always the baseline
       if (std::find(supported.begin(), supported.end(), isa) == supported.end()) {
         throw CLI::ValidationError(std::string("this processor does not run ") + brisen::name_of(isa));

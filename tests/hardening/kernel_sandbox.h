@@ -16,6 +16,7 @@
 #include "kernels/kernel_table.h"
 #include "kernels/kernel_workspace.h"
 #include "tests/hardening/guarded_array.h"
+#include "tests/support/hashed_bits.h"
 
 namespace hardening {
 
@@ -271,16 +272,7 @@ inline std::string check_all_forms(KernelKind kind, const Clip& clip, const Sett
   return check_forms(supported_forms(kind), kind, clip, s);
 }
 
-// Deterministic pseudo-random bits for (seed, a, b).
-inline uint32_t hashed(uint32_t seed, int64_t a, int64_t b) {
-  uint32_t h = seed * 0x9E3779B1u ^ static_cast<uint32_t>(a) * 0x85EBCA77u ^ static_cast<uint32_t>(b) * 0xC2B2AE3Du;
-  h ^= h >> 15;
-  h *= 0x2C1B3C6Du;
-  h ^= h >> 12;
-  h *= 0x297A2D39u;
-  h ^= h >> 15;
-  return h;
-}
+using testing_support::hashed;
 
 // `passes` + 2 frames of a low-contrast texture that drifts one sample right
 // per frame, sprinkled with specks, so that samples are cleaned by both rules,

@@ -13,6 +13,7 @@
 #include "kernels/frame_sequence.h"
 #include "kernels/reference_kernels.h"
 #include "tests/kernels/frame_buffer.h"
+#include "tests/support/hashed_bits.h"
 #include "tests/kernels/recording_block_copy.h"
 
 namespace brisen::test {
@@ -97,13 +98,7 @@ struct KernelFrames {
 
 // Deterministic pseudo-random byte for (seed, byte, line).
 inline uint8_t hashed_byte(uint32_t seed, int32_t x, int32_t y) {
-  uint32_t h = seed * 0x9E3779B1u ^ static_cast<uint32_t>(x) * 0x85EBCA77u ^ static_cast<uint32_t>(y) * 0xC2B2AE3Du;
-  h ^= h >> 15;
-  h *= 0x2C1B3C6Du;
-  h ^= h >> 12;
-  h *= 0x297A2D39u;
-  h ^= h >> 15;
-  return static_cast<uint8_t>(h);
+  return static_cast<uint8_t>(testing_support::hashed(seed, x, y));
 }
 
 // Luma 20 .. 219 with no structure, so that a neighbourhood matches nothing

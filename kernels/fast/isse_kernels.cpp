@@ -132,8 +132,8 @@ void clean_blocks(const IsseCall& call, TileMatches<T>& matches, int32_t i, int3
   }
 
   const int lanes = block_samples * count;
-  const LookupJob lookup = lookup_job(call.cx, call.planes.prev(), call.planes.next(), tile_radius, first,
-                                      int64_t{call.line_step} * p, call.lines, lanes);
+  const LookupJob lookup =
+      lookup_job<T>(call.cx, call.planes.prev(), call.planes.next(), first, int64_t{call.line_step} * p, call.lines, lanes);
   const DecisionJob decision = decision_job(call.cx, call.planes.src() + first / 2, p / 2, call.lines, call.line_step);
   if constexpr (sizeof(T) == 1) {
     call.simd.look_up8(lookup, matches);
@@ -172,7 +172,7 @@ void clean_isse(FilterState& state, const FrameSet& frames, const BlockCopy& blo
   if (grid.has_blocks()) {
     extract_planes(simd, frames, workspace.planes);
     const CleaningPass pass = make_cleaning_pass(state, frames, TemporalMean::halved_sum);
-    fill_displacements(workspace.isse.displacements, frames.src_pitch, state.motion_depth + 1);
+    fill_displacements(workspace.isse.displacements, frames.src_pitch);
     const IsseCall call{frames,
                         simd,
                         workspace.planes,

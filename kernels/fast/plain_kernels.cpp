@@ -65,8 +65,8 @@ void clean_strip(const PlainCall& call, TileMatches<T>& matches, int32_t y0, int
       call.simd.search_tile16(job, matches);
     }
     const int valid = std::min(call.simd.lanes, w - margin - x0);
-    const LookupJob lookup = lookup_job(call.cx, call.planes.prev(), call.planes.next(), call.motion_depth, first,
-                                        int64_t{call.line_step} * p, lines, valid);
+    const LookupJob lookup = lookup_job<T>(call.cx, call.planes.prev(), call.planes.next(), first,
+                                           int64_t{call.line_step} * p, lines, valid);
     const DecisionJob decision = decision_job(call.cx, job.src, job.stride, lines, call.line_step);
     if constexpr (sizeof(T) == 1) {
       call.simd.look_up8(lookup, matches);
@@ -82,7 +82,7 @@ void clean_strip(const PlainCall& call, TileMatches<T>& matches, int32_t y0, int
       for (int l = 0; l < valid; ++l) {
         out[2 * l] = static_cast<uint8_t>(matches.value[k][l]);
         record[l] =
-            static_cast<int32_t>(recorded_entry(call.cx, matches, k, l, call.motion_depth, y * p + 2 * int64_t{x0 + l}));
+            static_cast<int32_t>(recorded_entry(call.cx, matches, k, l, y * p + 2 * int64_t{x0 + l}));
       }
     }
   }
@@ -123,7 +123,7 @@ void clean_plain(FilterState& state, const FrameSet& frames, const BlockCopy& bl
   if (lines > 0) {
     extract_planes(simd, frames, workspace.planes);
     const CleaningPass pass = make_cleaning_pass(state, frames, TemporalMean::summed_halves);
-    fill_displacements(workspace.plain.displacements, frames.src_pitch, md);
+    fill_displacements(workspace.plain.displacements, frames.src_pitch);
     const DecisionContext cx{pass, state.spat_precision > 0 && state.spat_depth >= 0, &workspace.plain.displacements};
     const PlainCall call{frames, simd, workspace.planes, workspace.plain, cx, geometry, md, step};
     const bool bytes = byte_lanes_suffice(state);

@@ -16,30 +16,48 @@ struct DecisionContext {
   const DisplacementTable* displacements;
 };
 
-// Offsets of the windows up to `max_radius` for frames of `pitch`.
-inline void fill_displacements(DisplacementTable& table, int64_t pitch, int max_radius) {
-  for (int r = 0; r <= max_radius && r <= DisplacementTable::max_radius; ++r) {
-    int index = 0;
-    for (int dy = -r; dy <= r; ++dy) {
-      for (int dx = -r; dx <= r; ++dx) table.offsets[r][index++] = static_cast<int32_t>(dy * pitch + 2 * dx);
-    }
+// Offsets of every displacement code for frames of `pitch`.
+template <typename T>
+void fill_codes(int32_t* offsets, int64_t pitch) {
+  using Code = DisplacementCode<T>;
+  for (int code = 0; code < Code::count; ++code) {
+    offsets[code] = static_cast<int32_t>(Code::dy(code) * pitch + 2 * Code::dx(code));
   }
 }
 
-inline LookupJob lookup_job(const DecisionContext& cx, const uint8_t* prev_plane, const uint8_t* next_plane,
-                            int radius, int64_t first, int64_t line_distance, int lines, int lanes) {
+inline void fill_displacements(DisplacementTable& table, int64_t pitch) {
+  fill_codes<uint8_t>(table.byte_codes, pitch);
+  fill_codes<uint16_t>(table.word_codes, pitch);
+}
+
+template <typename T>
+LookupJob lookup_job(const DecisionContext& cx, const uint8_t* prev_plane, const uint8_t* next_plane, int64_t first,
+                     int64_t line_distance, int lines, int lanes) {
   const CleaningPass& p = cx.pass;
-  return LookupJob{p.map_read,     p.map_entries, p.pitch, p.frame_end, p.prev, prev_plane, next_plane,
-                   cx.displacements->offsets[radius], radius, first, line_distance, lines, lanes, p.map_write};
+  return LookupJob{p.map_read,
+                   p.map_entries,
+                   p.pitch,
+                   p.frame_end,
+                   p.prev,
+                   prev_plane,
+                   next_plane,
+                   cx.displacements->offsets<T>(),
+                   DisplacementCode<T>::shift,
+                   DisplacementCode<T>::bias,
+                   first,
+                   line_distance,
+                   lines,
+                   lanes,
+                   p.map_write};
 }
 
 // Map index of the next match of the sample at c (line k, lane `lane`) when
 // the decision records it and the rules can, else -1.
 template <typename T>
 [[gnu::always_inline]] inline int64_t recorded_entry(const DecisionContext& cx, const TileMatches<T>& m, int k,
-                                                     int lane, int radius, int64_t c) {
+                                                     int lane, int64_t c) {
   const CleaningPass& p = cx.pass;
-  const int64_t matched = c - (p.pitch + 2) + cx.displacements->offsets[radius][m.next_index[k][lane]];
+  const int64_t matched = c - (p.pitch + 2) + cx.displacements->offsets<T>()[m.next_index[k][lane]];
   const bool recordable = (matched >= 0) & ((matched >> 1) >= 1) & ((matched >> 1) < p.map_entries);
   return m.record[k][lane] != 0 && recordable ? matched >> 1 : -1;
 }

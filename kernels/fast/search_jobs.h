@@ -14,8 +14,8 @@ inline constexpr int max_tile_lines = 16;
 // Search results of a tile, [line][lane]. Lane type T is uint8_t when every
 // precision is at most 255 and every window has at most 255 displacements
 // (measures then saturate at 255, which changes no comparison with a
-// precision), otherwise uint16_t. Indices count displacements in visiting
-// order over the tile's window.
+// precision), otherwise uint16_t. Indices are displacement codes (see
+// DisplacementCode): the same displacement has the same index in every window.
 template <typename T>
 struct TileMatches {
   T prev_measure[max_tile_lines][max_tile_lanes];
@@ -71,8 +71,9 @@ struct LookupJob {
   const uint8_t* prev_frame;
   const uint8_t* prev_plane;  // luma planes at index 0
   const uint8_t* next_plane;
-  const int32_t* offsets;  // displacements of the tile's window, by search index
-  int32_t radius;          // of that window
+  const int32_t* offsets;  // byte offsets of the displacements, by code
+  int32_t code_shift;      // DisplacementCode<T> of the tile's lanes
+  int32_t code_bias;
   int64_t first;           // position of lane 0 on the first line
   int64_t line_distance;   // positions from one tile line to the next
   int32_t lines;
@@ -80,10 +81,32 @@ struct LookupJob {
   int32_t* map_write;  // where record_matches writes
 };
 
-// Byte offsets of the displacements of every window radius, by search index.
+// A displacement of dy lines and dx samples as a search index of lane type T:
+// (dy + bias) << shift | (dx + bias). Byte lanes hold windows up to radius 7
+// (they serve motion_depth up to 6), 16-bit lanes up to radius 15.
+template <typename T>
+struct DisplacementCode {
+  static constexpr int shift = sizeof(T) == 1 ? 4 : 5;
+  static constexpr int bias = (1 << (shift - 1)) - 1;
+  static constexpr int count = 1 << (2 * shift);
+  static constexpr int of(int dy, int dx) { return ((dy + bias) << shift) + dx + bias; }
+  static constexpr int dy(int code) { return (code >> shift) - bias; }
+  static constexpr int dx(int code) { return (code & ((1 << shift) - 1)) - bias; }
+};
+
+// Byte offsets dy * pitch + 2 * dx of every displacement code, for each lane type.
 struct DisplacementTable {
   static constexpr int max_radius = 11;
-  int32_t offsets[max_radius + 1][(2 * max_radius + 1) * (2 * max_radius + 1)];
+  int32_t byte_codes[DisplacementCode<uint8_t>::count];
+  int32_t word_codes[DisplacementCode<uint16_t>::count];
+  template <typename T>
+  const int32_t* offsets() const {
+    if constexpr (sizeof(T) == 1) {
+      return byte_codes;
+    } else {
+      return word_codes;
+    }
+  }
 };
 
 // Best match of one frame in a full window about one sample.

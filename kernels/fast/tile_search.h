@@ -125,22 +125,24 @@ inline void search_spatial(const uint8_t* s, int64_t stride, int lines, int line
 template <class V>
 void search_tile(const TileJob& job, TileMatches<typename V::T>& out) {
   using vec = typename V::vec;
+  using Code = DisplacementCode<typename V::T>;
+  // A lane no candidate improves on keeps displacement 0, which stays inside
+  // the frame for the look-up that follows.
   const vec top = V::set1(V::max_value);
-  const vec zero = V::set1(0);
+  const vec still = V::set1(Code::of(0, 0));
   for (int k = 0; k < job.lines; ++k) {
     V::store_t(out.prev_measure[k], top);
-    V::store_t(out.prev_index[k], zero);
+    V::store_t(out.prev_index[k], still);
     V::store_t(out.next_measure[k], top);
-    V::store_t(out.next_index[k], zero);
+    V::store_t(out.next_index[k], still);
   }
   const vec lane_radius = V::load(job.lane_radius);
   const int r = job.radius;
-  int order = 0;
   for (int dy = -r; dy <= r; ++dy) {
-    for (int dx = -r; dx <= r; ++dx, ++order) {
+    for (int dx = -r; dx <= r; ++dx) {
       const int reach = (dy < 0 ? -dy : dy) > (dx < 0 ? -dx : dx) ? (dy < 0 ? -dy : dy) : (dx < 0 ? -dx : dx);
       const auto outside = outside_lanes<V>(V::set1(reach), lane_radius);
-      const vec ord = V::set1(order);
+      const vec ord = V::set1(Code::of(dy, dx));
       const int64_t shift = dy * job.stride + dx;
       if (job.line_step == 1) {
         search_displacement<V, 1>(job.src, job.prev + shift, job.next + shift, job.stride, job.lines, outside, ord,

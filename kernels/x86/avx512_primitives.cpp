@@ -122,18 +122,19 @@ __m512i gather_plane(const uint8_t* plane, __m512i index) {
   return _mm512_maskz_srli_epi32(all, words, 24);
 }
 
-// Offset of search index i in a window of width w = 2r + 1, with
-// q = i / w = (i * ceil(65536 / w)) >> 16 (exact for i < w * w):
-// (q - r) * pitch + 2 * (i - q * w - r) = q * (pitch - 2w) + 2i - r * (pitch + 2).
+// Byte offsets of 16 displacement codes: (code >> shift) * pitch + 2 * (code & low) - bias * (pitch + 2).
 struct WindowOffsets {
-  __m512i reciprocal, line_step, corner;
+  __m128i shift;
+  __m512i low, pitch, corner;
   explicit WindowOffsets(const LookupJob& job)
-      : reciprocal(_mm512_set1_epi32((65536 + 2 * job.radius) / (2 * job.radius + 1))),
-        line_step(_mm512_set1_epi32(static_cast<int32_t>(job.pitch - 2 * (2 * job.radius + 1)))),
-        corner(_mm512_set1_epi32(static_cast<int32_t>(job.radius * (job.pitch + 2)))) {}
-  __m512i operator()(__m512i i) const {
-    const __m512i q = _mm512_maskz_srli_epi32(all, _mm512_mullo_epi32(i, reciprocal), 16);
-    return _mm512_sub_epi32(_mm512_add_epi32(_mm512_mullo_epi32(q, line_step), _mm512_add_epi32(i, i)), corner);
+      : shift(_mm_cvtsi32_si128(job.code_shift)),
+        low(_mm512_set1_epi32((1 << job.code_shift) - 1)),
+        pitch(_mm512_set1_epi32(static_cast<int32_t>(job.pitch))),
+        corner(_mm512_set1_epi32(static_cast<int32_t>(job.code_bias * (job.pitch + 2)))) {}
+  __m512i operator()(__m512i code) const {
+    const __m512i dy = _mm512_maskz_srl_epi32(all, code, shift);
+    const __m512i dx = _mm512_maskz_and_epi32(all, code, low);
+    return _mm512_sub_epi32(_mm512_add_epi32(_mm512_mullo_epi32(dy, pitch), _mm512_add_epi32(dx, dx)), corner);
   }
 };
 

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "kernels/cleaning_rules.h"
+#include "kernels/fast/block_groups.h"
+#include "kernels/fast/block_staging.h"
 #include "kernels/fast/fast_path.h"
 #include "kernels/fast/sample_decision.h"
 #include "kernels/fast/search_primitives.h"
@@ -49,8 +52,8 @@ int32_t block_radius(const IsseCall& call, int64_t c0) {
 }
 
 // The map entries the decisions of these blocks will read and write lie on
-// 16 lines, each far from the last; fetching them while the tile is searched
-// keeps the decisions from waiting on memory.
+// 16 lines, each far from the last; fetching them while the tile before is
+// decided keeps the decisions from waiting on memory.
 void prefetch_map_lines(const IsseCall& call, int64_t first, int32_t count) {
   const CleaningPass& pass = call.cx.pass;
   const int64_t p = call.frames.src_pitch;
@@ -64,66 +67,132 @@ void prefetch_map_lines(const IsseCall& call, int64_t first, int32_t count) {
   }
 }
 
-// Blocks j0 .. j0 + count - 1 of block row i: pre-searches, one tile search
-// over the widest of their windows, then the samples decided and recorded
-// block by block, line by line, left to right, as the rules visit them.
 template <typename T>
-void clean_blocks(const IsseCall& call, TileMatches<T>& matches, int32_t i, int32_t j0, int32_t count) {
+TileMatches<T>& tile_matches(IsseScratch& scratch) {
+  if constexpr (sizeof(T) == 1) {
+    return scratch.matches8;
+  } else {
+    return scratch.matches16;
+  }
+}
+
+template <typename T>
+TileMatches<T>& searched_matches(IsseScratch& scratch) {
+  if constexpr (sizeof(T) == 1) {
+    return scratch.searched8;
+  } else {
+    return scratch.searched16;
+  }
+}
+
+template <typename T>
+BlockTemporal<T>* block_temporal(IsseScratch& scratch) {
+  if constexpr (sizeof(T) == 1) {
+    return scratch.temporal8.get();
+  } else {
+    return scratch.temporal16.get();
+  }
+}
+
+template <typename T>
+void search(const IsseCall& call, const TileJob& job, TileMatches<T>& out) {
+  if constexpr (sizeof(T) == 1) {
+    call.simd.search_tile8(job, out);
+  } else {
+    call.simd.search_tile16(job, out);
+  }
+}
+
+// Position of the first sample of block j (1-based) of the row whose first
+// cleaned line is `top`.
+int64_t block_first(const IsseCall& call, int64_t top, int32_t j) {
+  return top * call.frames.src_pitch + 32 * int64_t{j};
+}
+
+// Whether the tile of blocks j0 .. j0 + count - 1 can be searched by lanes:
+// the spatial candidates stay inside the frame buffer (they always do unless
+// spat_depth is beyond any frame).
+bool spatial_inside(const IsseCall& call, int64_t top, int32_t j0, int32_t count) {
+  const CleaningPass& pass = call.cx.pass;
+  const int64_t p = call.frames.src_pitch;
+  const int64_t first = block_first(call, top, j0);
+  const int64_t last = (top + int64_t{call.lines - 1} * call.line_step) * p + 32 * int64_t{j0 + count} - 2;
+  const int64_t reach = p + 2 * int64_t{pass.spat_depth} + 2;
+  return !call.cx.spatial || (first - reach >= 0 && last + reach <= pass.frame_end - 1);
+}
+
+// The temporal searches of one group of blocks of the row, kept by block.
+template <typename T>
+void search_group(const IsseCall& call, IsseScratch& scratch, int64_t top, const BlockGroup& group) {
+  const int64_t stride = call.frames.src_pitch / 2;
+  const int32_t* blocks = scratch.order.data() + group.first;
+  TileJob job{};
+  job.lines = call.lines;
+  job.line_step = call.line_step;
+  job.spat_depth = -1;
+  job.radius = 0;
+  for (int g = 0; g < group.count; ++g) {
+    const int32_t r = scratch.radius[static_cast<size_t>(blocks[g])];
+    job.radius = std::max(job.radius, r);
+    std::fill_n(job.lane_radius + g * block_samples, block_samples, static_cast<uint8_t>(r));
+  }
+  if (group.neighbours) {
+    const int64_t at = block_first(call, top, blocks[0] + 1) / 2;
+    job.src = call.planes.src() + at;
+    job.prev = call.planes.prev() + at;
+    job.next = call.planes.next() + at;
+    job.stride = stride;
+    job.side = 1;
+  } else {
+    int64_t first[max_tile_lanes / block_samples];
+    for (int g = 0; g < group.count; ++g) first[g] = 16 * int64_t{blocks[g] + 1};
+    BlockStaging& staging = *scratch.staging;
+    stage_blocks(staging, call.planes.src() + top * stride, call.planes.prev() + top * stride,
+                 call.planes.next() + top * stride, stride, first, group.count, call.simd.lanes, job.radius,
+                 (call.lines - 1) * call.line_step);
+    job.src = staging.src + BlockStaging::origin(0);
+    job.prev = staging.prev + BlockStaging::origin(job.radius);
+    job.next = staging.next + BlockStaging::origin(job.radius);
+    job.stride = BlockStaging::row;
+    job.side = BlockStaging::side;
+  }
+  TileMatches<T>& found = searched_matches<T>(scratch);
+  search(call, job, found);
+  for (int g = 0; g < group.count; ++g) {
+    BlockTemporal<T>& kept = block_temporal<T>(scratch)[blocks[g]];
+    const int lane = g * block_samples;
+    for (int k = 0; k < call.lines; ++k) {
+      std::copy_n(found.prev_measure[k] + lane, block_samples, kept.prev_measure[k]);
+      std::copy_n(found.prev_index[k] + lane, block_samples, kept.prev_index[k]);
+      std::copy_n(found.next_measure[k] + lane, block_samples, kept.next_measure[k]);
+      std::copy_n(found.next_index[k] + lane, block_samples, kept.next_index[k]);
+    }
+  }
+}
+
+// Blocks j0 .. j0 + count - 1 of the row, whose temporal searches are done:
+// spatial searches, then the samples decided and recorded block by block,
+// line by line, left to right, as the rules visit them.
+template <typename T>
+void decide_blocks(const IsseCall& call, IsseScratch& scratch, int64_t top, int32_t j0, int32_t count) {
   const FrameSet& f = call.frames;
+  const CleaningPass& pass = call.cx.pass;
   const int64_t p = f.src_pitch;
   const int64_t d = f.dst_pitch;
-  const int64_t top = 16 * int64_t{i} + call.field;
-  const int64_t first = top * p + 32 * int64_t{j0};
-
-  int32_t radius[max_tile_lanes / block_samples];
-  int32_t tile_radius = 0;
-  for (int g = 0; g < count; ++g) {
-    radius[g] = block_radius<T>(call, (top + 8) * p + 32 * int64_t{j0 + g} + 16);
-    tile_radius = std::max(tile_radius, radius[g]);
-  }
+  const int64_t first = block_first(call, top, j0);
   for (int k = 0; k < call.lines; ++k) {
     const int64_t y = top + int64_t{k} * call.line_step;
     std::memcpy(f.dst + y * d + 32 * j0, f.src + y * p + 32 * j0, 32 * static_cast<size_t>(count));
   }
-  prefetch_map_lines(call, first, count);
 
-  // The searches stay inside the frame for windows up to motion_depth + 1
-  // and spatial candidates that do not leave the frame buffer; else the rules
-  // decide sample by sample.
-  const CleaningPass& pass = call.cx.pass;
-  const int64_t last = (top + int64_t{call.lines - 1} * call.line_step) * p + 32 * int64_t{j0 + count} - 2;
-  const int64_t reach = p + 2 * int64_t{pass.spat_depth} + 2;
-  const bool spatial_inside = !call.cx.spatial || (first - reach >= 0 && last + reach <= pass.frame_end - 1);
-  const bool searchable = spatial_inside && tile_radius <= call.motion_depth + 1;
-
-  if (searchable) {
-    TileJob job{};
-    const int64_t at = first / 2;
-    job.src = call.planes.src() + at;
-    job.prev = call.planes.prev() + at;
-    job.next = call.planes.next() + at;
-    job.stride = p / 2;
-    job.lines = call.lines;
-    job.line_step = call.line_step;
-    job.radius = tile_radius;
-    for (int l = 0; l < max_tile_lanes; ++l) {
-      job.lane_radius[l] = static_cast<uint8_t>(l / block_samples < count ? radius[l / block_samples] : 0);
-    }
-    job.spat_depth = call.cx.spatial ? pass.spat_depth : -1;
-    if constexpr (sizeof(T) == 1) {
-      call.simd.search_tile8(job, matches);
-    } else {
-      call.simd.search_tile16(job, matches);
-    }
-  }
-
-  if (!searchable) {
+  if (scratch.radius[static_cast<size_t>(j0 - 1)] < 0) {
     for (int g = 0; g < count; ++g) {
+      const int32_t r = -1 - scratch.radius[static_cast<size_t>(j0 - 1 + g)];
       for (int k = 0; k < call.lines; ++k) {
         const int64_t y = top + int64_t{k} * call.line_step;
         for (int l = g * block_samples; l < (g + 1) * block_samples; ++l) {
           const int64_t c = first + int64_t{k} * call.line_step * p + 2 * l;
-          clean_sample(pass, c, f.dst + y * d + 32 * int64_t{j0} + 2 * l, radius[g]);
+          clean_sample(pass, c, f.dst + y * d + 32 * int64_t{j0} + 2 * l, r);
           ++call.report.samples_by_rules;
         }
       }
@@ -131,9 +200,32 @@ void clean_blocks(const IsseCall& call, TileMatches<T>& matches, int32_t i, int3
     return;
   }
 
+  TileMatches<T>& matches = tile_matches<T>(scratch);
+  for (int g = 0; g < count; ++g) {
+    const BlockTemporal<T>& kept = block_temporal<T>(scratch)[j0 - 1 + g];
+    const int lane = g * block_samples;
+    for (int k = 0; k < call.lines; ++k) {
+      std::copy_n(kept.prev_measure[k], block_samples, matches.prev_measure[k] + lane);
+      std::copy_n(kept.prev_index[k], block_samples, matches.prev_index[k] + lane);
+      std::copy_n(kept.next_measure[k], block_samples, matches.next_measure[k] + lane);
+      std::copy_n(kept.next_index[k], block_samples, matches.next_index[k] + lane);
+    }
+  }
+  if (call.cx.spatial) {
+    TileJob job{};
+    job.src = call.planes.src() + first / 2;
+    job.stride = p / 2;
+    job.side = 1;
+    job.lines = call.lines;
+    job.line_step = call.line_step;
+    job.radius = -1;
+    job.spat_depth = pass.spat_depth;
+    search(call, job, matches);
+  }
+
   const int lanes = block_samples * count;
-  const LookupJob lookup =
-      lookup_job<T>(call.cx, call.planes.prev(), call.planes.next(), first, int64_t{call.line_step} * p, call.lines, lanes);
+  const LookupJob lookup = lookup_job<T>(call.cx, call.planes.prev(), call.planes.next(), first,
+                                         int64_t{call.line_step} * p, call.lines, lanes);
   const DecisionJob decision = decision_job(call.cx, call.planes.src() + first / 2, p / 2, call.lines, call.line_step);
   if constexpr (sizeof(T) == 1) {
     call.simd.look_up8(lookup, matches);
@@ -150,6 +242,39 @@ void clean_blocks(const IsseCall& call, TileMatches<T>& matches, int32_t i, int3
     call.simd.record8(lookup, matches);
   } else {
     call.simd.record16(lookup, matches);
+  }
+}
+
+// Block row i: every block's pre-search, the temporal searches of the blocks
+// grouped by radius, then tile by tile (as many blocks as the lanes hold) the
+// decisions in the rules' visiting order. Tiles that cannot be searched by
+// lanes are decided sample by sample by the rules.
+template <typename T>
+void clean_block_row(const IsseCall& call, IsseScratch& scratch, int32_t i, int32_t block_cols) {
+  const int64_t top = 16 * int64_t{i} + call.field;
+  const int32_t per_tile = call.simd.lanes / block_samples;
+  std::vector<int32_t>& radius = scratch.radius;  // by block, j - 1
+  radius.resize(static_cast<size_t>(block_cols));
+  for (int32_t j = 1; j <= block_cols; ++j) {
+    radius[static_cast<size_t>(j - 1)] = block_radius<T>(call, (top + 8) * call.frames.src_pitch + 32 * int64_t{j} + 16);
+  }
+  // The searches stay inside the frame for windows up to motion_depth + 1;
+  // blocks of tiles left to the rules carry -1 - radius.
+  for (int32_t j = 1; j <= block_cols; j += per_tile) {
+    const auto at = radius.begin() + (j - 1);
+    const auto end = at + std::min(per_tile, block_cols - j + 1);
+    const bool windows_inside = std::all_of(at, end, [&](int32_t r) { return r <= call.motion_depth + 1; });
+    if (windows_inside && spatial_inside(call, top, j, static_cast<int32_t>(end - at))) continue;
+    std::transform(at, end, at, [](int32_t r) { return -1 - r; });
+  }
+  group_blocks(scratch.radius.data(), block_cols, per_tile, scratch.order, scratch.groups);
+  for (const BlockGroup& group : scratch.groups) search_group<T>(call, scratch, top, group);
+  prefetch_map_lines(call, block_first(call, top, 1), std::min(per_tile, block_cols));
+  for (int32_t j = 1; j <= block_cols; j += per_tile) {
+    if (j + per_tile <= block_cols) {
+      prefetch_map_lines(call, block_first(call, top, j + per_tile), std::min(per_tile, block_cols - j - per_tile + 1));
+    }
+    decide_blocks<T>(call, scratch, top, j, std::min(per_tile, block_cols - j + 1));
   }
 }
 
@@ -183,15 +308,11 @@ void clean_isse(FilterState& state, const FrameSet& frames, const BlockCopy& blo
                         field ? 2 : 1,
                         workspace.last_call};
     const bool bytes = byte_lanes_suffice(state);
-    const int32_t per_tile = simd.lanes / block_samples;
     for (int32_t i = 1; i <= grid.block_rows; ++i) {
-      for (int32_t j = 1; j <= grid.block_cols; j += per_tile) {
-        const int32_t count = std::min(per_tile, grid.block_cols - j + 1);
-        if (bytes) {
-          clean_blocks(call, workspace.isse.matches8, i, j, count);
-        } else {
-          clean_blocks(call, workspace.isse.matches16, i, j, count);
-        }
+      if (bytes) {
+        clean_block_row<uint8_t>(call, workspace.isse, i, grid.block_cols);
+      } else {
+        clean_block_row<uint16_t>(call, workspace.isse, i, grid.block_cols);
       }
     }
   }

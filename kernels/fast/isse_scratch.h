@@ -1,16 +1,52 @@
 // Scratch memory of the fast integer-SSE kernels.
 #pragma once
 
+#include <memory>
+#include <vector>
+
+#include "kernels/fast/block_groups.h"
+#include "kernels/fast/block_staging.h"
 #include "kernels/fast/search_jobs.h"
 #include "kernels/filter_state.h"
 
 namespace brisen {
 
+// Temporal search results of one block, [line][sample], kept from the
+// searches of a block row until the block is decided.
+template <typename T>
+struct BlockTemporal {
+  T prev_measure[fast::max_tile_lines][16];
+  T prev_index[fast::max_tile_lines][16];
+  T next_measure[fast::max_tile_lines][16];
+  T next_index[fast::max_tile_lines][16];
+};
+
 struct IsseScratch {
-  explicit IsseScratch(const FilterState&) {}
+  // Throws std::bad_alloc.
+  explicit IsseScratch(const FilterState& state)
+      : block_cols(state.frame_row_size >= 96 ? (state.frame_row_size >> 5) - 2 : 0),
+        temporal8(new BlockTemporal<uint8_t>[static_cast<size_t>(block_cols) + 1]),
+        temporal16(new BlockTemporal<uint16_t>[static_cast<size_t>(block_cols) + 1]),
+        staging(new fast::BlockStaging()) {
+    radius.reserve(static_cast<size_t>(block_cols) + 1);
+    order.reserve(static_cast<size_t>(block_cols) + 1);
+    groups.reserve(static_cast<size_t>(block_cols) + 1);
+  }
+
   fast::TileMatches<uint8_t> matches8;
   fast::TileMatches<uint16_t> matches16;
+  fast::TileMatches<uint8_t> searched8;  // one group's temporal searches
+  fast::TileMatches<uint16_t> searched16;
   fast::DisplacementTable displacements;
+  int32_t block_cols;
+  std::unique_ptr<BlockTemporal<uint8_t>[]> temporal8;
+  std::unique_ptr<BlockTemporal<uint16_t>[]> temporal16;
+  std::unique_ptr<fast::BlockStaging> staging;
+  // Per block row: radius by block (< 0: decided by the rules), the blocks
+  // in search order and their groups.
+  std::vector<int32_t> radius;
+  std::vector<int32_t> order;
+  std::vector<fast::BlockGroup> groups;
 };
 
 }  // namespace brisen

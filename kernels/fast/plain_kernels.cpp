@@ -48,6 +48,7 @@ void clean_strip(const PlainCall& call, TileMatches<T>& matches, int32_t y0, int
 
   TileJob job{};
   job.stride = p / 2;
+  job.side = 1;
   job.lines = lines;
   job.line_step = call.line_step;
   job.radius = call.motion_depth;

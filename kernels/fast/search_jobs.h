@@ -42,13 +42,17 @@ struct TileJob {
   const uint8_t* prev;
   const uint8_t* next;
   int64_t stride;  // plane samples per frame line
+  // From a sample to its right-hand neighbour in the temporal searches: 1 in
+  // a plane; blocks gathered from apart keep one copy of their lines per
+  // horizontal shift (see BlockStaging), `side` apart.
+  int64_t side;
   int32_t lines;
   int32_t line_step;  // 1, or 2 for a field
-  int32_t radius;     // window of the tile
+  int32_t radius;     // window of the tile; < 0: no temporal search
   // Lanes search only displacements within their own radius (blocks with a
   // narrower window sharing a tile).
   uint8_t lane_radius[max_tile_lanes];
-  int32_t spat_depth;  // < 0: no spatial search
+  int32_t spat_depth;  // < 0: no spatial search (which needs side 1)
 };
 
 struct DecisionJob {

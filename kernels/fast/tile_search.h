@@ -56,7 +56,7 @@ template <class V, class Outside>
 // down over three lines.
 template <class V, int Step, class Outside>
 [[gnu::always_inline]] inline void search_displacement(const uint8_t* s, const uint8_t* p, const uint8_t* n,
-                                                       int64_t stride, int lines, Outside outside,
+                                                       int64_t stride, int64_t side, int lines, Outside outside,
                                                        typename V::vec order, TileMatches<typename V::T>& out) {
   using vec = typename V::vec;
   struct Sums {
@@ -64,14 +64,14 @@ template <class V, int Step, class Outside>
   };
   const auto sums = [&](int64_t r, Sums& ps, Sums& ns) {
     const uint8_t* sr = s + r * stride;
-    const vec sl = V::load(sr - 1);
+    const vec sl = V::load(sr - side);
     const vec sc = V::load(sr);
-    const vec sr1 = V::load(sr + 1);
+    const vec sr1 = V::load(sr + side);
     const uint8_t* pr = p + r * stride;
-    ps.sides = V::adds(V::absdiff(sl, V::load(pr - 1)), V::absdiff(sr1, V::load(pr + 1)));
+    ps.sides = V::adds(V::absdiff(sl, V::load(pr - side)), V::absdiff(sr1, V::load(pr + side)));
     ps.full = V::adds(ps.sides, V::absdiff(sc, V::load(pr)));
     const uint8_t* nr = n + r * stride;
-    ns.sides = V::adds(V::absdiff(sl, V::load(nr - 1)), V::absdiff(sr1, V::load(nr + 1)));
+    ns.sides = V::adds(V::absdiff(sl, V::load(nr - side)), V::absdiff(sr1, V::load(nr + side)));
     ns.full = V::adds(ns.sides, V::absdiff(sc, V::load(nr)));
   };
   const auto update = [&](typename V::T* best, typename V::T* index, vec measure) {
@@ -122,34 +122,38 @@ inline void search_spatial(const uint8_t* s, int64_t stride, int lines, int line
   }
 }
 
+// Temporal searches of a tile over its window (none when job.radius < 0),
+// then its spatial searches (none when job.spat_depth < 0).
 template <class V>
 void search_tile(const TileJob& job, TileMatches<typename V::T>& out) {
   using vec = typename V::vec;
   using Code = DisplacementCode<typename V::T>;
-  // A lane no candidate improves on keeps displacement 0, which stays inside
-  // the frame for the look-up that follows.
-  const vec top = V::set1(V::max_value);
-  const vec still = V::set1(Code::of(0, 0));
-  for (int k = 0; k < job.lines; ++k) {
-    V::store_t(out.prev_measure[k], top);
-    V::store_t(out.prev_index[k], still);
-    V::store_t(out.next_measure[k], top);
-    V::store_t(out.next_index[k], still);
+  const int r = job.radius;
+  if (r >= 0) {
+    // A lane no candidate improves on keeps displacement 0, which stays
+    // inside the frame for the look-up that follows.
+    const vec top = V::set1(V::max_value);
+    const vec still = V::set1(Code::of(0, 0));
+    for (int k = 0; k < job.lines; ++k) {
+      V::store_t(out.prev_measure[k], top);
+      V::store_t(out.prev_index[k], still);
+      V::store_t(out.next_measure[k], top);
+      V::store_t(out.next_index[k], still);
+    }
   }
   const vec lane_radius = V::load(job.lane_radius);
-  const int r = job.radius;
   for (int dy = -r; dy <= r; ++dy) {
     for (int dx = -r; dx <= r; ++dx) {
       const int reach = (dy < 0 ? -dy : dy) > (dx < 0 ? -dx : dx) ? (dy < 0 ? -dy : dy) : (dx < 0 ? -dx : dx);
       const auto outside = outside_lanes<V>(V::set1(reach), lane_radius);
       const vec ord = V::set1(Code::of(dy, dx));
-      const int64_t shift = dy * job.stride + dx;
+      const int64_t shift = dy * job.stride + dx * job.side;
       if (job.line_step == 1) {
-        search_displacement<V, 1>(job.src, job.prev + shift, job.next + shift, job.stride, job.lines, outside, ord,
-                                  out);
+        search_displacement<V, 1>(job.src, job.prev + shift, job.next + shift, job.stride, job.side, job.lines,
+                                  outside, ord, out);
       } else {
-        search_displacement<V, 2>(job.src, job.prev + shift, job.next + shift, job.stride, job.lines, outside, ord,
-                                  out);
+        search_displacement<V, 2>(job.src, job.prev + shift, job.next + shift, job.stride, job.side, job.lines,
+                                  outside, ord, out);
       }
     }
   }

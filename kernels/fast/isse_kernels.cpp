@@ -180,12 +180,11 @@ void decide_blocks(const IsseCall& call, IsseScratch& scratch, int64_t top, int3
   const int64_t p = f.src_pitch;
   const int64_t d = f.dst_pitch;
   const int64_t first = block_first(call, top, j0);
-  for (int k = 0; k < call.lines; ++k) {
-    const int64_t y = top + int64_t{k} * call.line_step;
-    std::memcpy(f.dst + y * d + 32 * j0, f.src + y * p + 32 * j0, 32 * static_cast<size_t>(count));
-  }
-
   if (scratch.radius[static_cast<size_t>(j0 - 1)] < 0) {
+    for (int k = 0; k < call.lines; ++k) {
+      const int64_t y = top + int64_t{k} * call.line_step;
+      std::memcpy(f.dst + y * d + 32 * j0, f.src + y * p + 32 * j0, 32 * static_cast<size_t>(count));
+    }
     for (int g = 0; g < count; ++g) {
       const int32_t r = -1 - scratch.radius[static_cast<size_t>(j0 - 1 + g)];
       for (int k = 0; k < call.lines; ++k) {
@@ -226,17 +225,15 @@ void decide_blocks(const IsseCall& call, IsseScratch& scratch, int64_t top, int3
   const int lanes = block_samples * count;
   const LookupJob lookup = lookup_job<T>(call.cx, call.planes.prev(), call.planes.next(), first,
                                          int64_t{call.line_step} * p, call.lines, lanes);
-  const DecisionJob decision = decision_job(call.cx, call.planes.src() + first / 2, p / 2, call.lines, call.line_step);
+  const LumaOutput out{f.src + first, call.line_step * p, f.dst + top * d + 32 * int64_t{j0}, call.line_step * d, lanes};
+  const DecisionJob decision =
+      decision_job(call.cx, call.planes.src() + first / 2, p / 2, call.lines, call.line_step, out);
   if constexpr (sizeof(T) == 1) {
     call.simd.look_up8(lookup, matches);
     call.simd.decide_tile8(decision, matches);
   } else {
     call.simd.look_up16(lookup, matches);
     call.simd.decide_tile16(decision, matches);
-  }
-  for (int k = 0; k < call.lines; ++k) {
-    uint8_t* out = f.dst + (top + int64_t{k} * call.line_step) * d + 32 * int64_t{j0};
-    for (int l = 0; l < lanes; ++l) out[2 * l] = static_cast<uint8_t>(matches.value[k][l]);
   }
   if constexpr (sizeof(T) == 1) {
     call.simd.record8(lookup, matches);

@@ -68,7 +68,9 @@ void clean_strip(const PlainCall& call, TileMatches<T>& matches, int32_t y0, int
     const int valid = std::min(call.simd.lanes, w - margin - x0);
     const LookupJob lookup = lookup_job<T>(call.cx, call.planes.prev(), call.planes.next(), first,
                                            int64_t{call.line_step} * p, lines, valid);
-    const DecisionJob decision = decision_job(call.cx, job.src, job.stride, lines, call.line_step);
+    const LumaOutput out{f.src + first, call.line_step * p, f.dst + y0 * d + 2 * int64_t{x0}, call.line_step * d,
+                         valid};
+    const DecisionJob decision = decision_job(call.cx, job.src, job.stride, lines, call.line_step, out);
     if constexpr (sizeof(T) == 1) {
       call.simd.look_up8(lookup, matches);
       call.simd.decide_tile8(decision, matches);
@@ -78,10 +80,8 @@ void clean_strip(const PlainCall& call, TileMatches<T>& matches, int32_t y0, int
     }
     for (int k = 0; k < lines; ++k) {
       const int64_t y = y0 + int64_t{k} * call.line_step;
-      uint8_t* out = f.dst + y * d + 2 * int64_t{x0};
       int32_t* record = records + k * records_stride + x0;
       for (int l = 0; l < valid; ++l) {
-        out[2 * l] = static_cast<uint8_t>(matches.value[k][l]);
         record[l] =
             static_cast<int32_t>(recorded_entry(call.cx, matches, k, l, y * p + 2 * int64_t{x0 + l}));
       }

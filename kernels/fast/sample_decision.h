@@ -63,7 +63,7 @@ template <typename T>
 }
 
 inline DecisionJob decision_job(const DecisionContext& cx, const uint8_t* src, int64_t stride, int lines,
-                                int line_step) {
+                                int line_step, const LumaOutput& out) {
   const CleaningPass& p = cx.pass;
   return DecisionJob{src,
                      stride,
@@ -72,7 +72,8 @@ inline DecisionJob decision_job(const DecisionContext& cx, const uint8_t* src, i
                      cx.spatial ? p.spat_precision : 0,
                      p.temp_precision,
                      p.threshold,
-                     p.temporal_mean == TemporalMean::summed_halves};
+                     p.temporal_mean == TemporalMean::summed_halves,
+                     out};
 }
 
 }  // namespace brisen::fast

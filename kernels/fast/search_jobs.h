@@ -55,6 +55,16 @@ struct TileJob {
   int32_t spat_depth;  // < 0: no spatial search (which needs side 1)
 };
 
+// Where a tile's decided luma goes: `lanes` samples of each cleaned line,
+// each beside the chroma byte that follows it in src.
+struct LumaOutput {
+  const uint8_t* src;  // src frame at the tile's first sample
+  int64_t src_line;    // bytes from one cleaned line to the next
+  uint8_t* dst;
+  int64_t dst_line;
+  int32_t lanes;
+};
+
 struct DecisionJob {
   const uint8_t* src;  // src plane at the tile's first sample
   int64_t stride;
@@ -64,6 +74,7 @@ struct DecisionJob {
   int32_t temp_precision;
   int32_t threshold;
   bool summed_halves;  // temporal mean a / 2 + b / 2, else (a + b) / 2
+  LumaOutput out;
 };
 
 // The matched centres of a tile's samples (see look_up_matches).

@@ -6,11 +6,18 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <cstdint>
 
 #include "kernels/fast/search_jobs.h"
 
 namespace brisen::fast {
+
+// Included by the translation unit of every instruction set, each built with
+// its own target flags: these templates over the lane type alone get internal
+// linkage, so that the linker cannot hand one set's copy to another.
+namespace {
 
 // Lane l of line k of a tile, at position c: prev from the previous frame's
 // map entry when there is one (as read_match_entry takes it), else from the
@@ -59,6 +66,24 @@ void record_matches(const LookupJob& job, const TileMatches<T>& m) {
   }
 }
 
+// One line's decided luma, each with src's chroma byte beside it: a pair of
+// bytes as one word, and restrict parameters (which a non-inlined function
+// keeps), so that the loop vectorizes.
+template <typename T>
+[[gnu::noinline]] void write_luma(const uint8_t* __restrict src, uint8_t* __restrict dst, const T* __restrict value,
+                                  int lanes) {
+  constexpr int luma_shift = std::endian::native == std::endian::little ? 0 : 8;
+  constexpr uint16_t chroma = static_cast<uint16_t>(0xFF00 >> luma_shift);
+  for (int l = 0; l < lanes; ++l) {
+    uint16_t pair;
+    std::memcpy(&pair, src + 2 * l, 2);
+    pair = static_cast<uint16_t>((pair & chroma) | (static_cast<uint8_t>(value[l]) << luma_shift));
+    std::memcpy(dst + 2 * l, &pair, 2);
+  }
+}
+
+}  // namespace
+
 template <class V>
 void decide_tile(const DecisionJob& job, TileMatches<typename V::T>& m) {
   using vec = typename V::vec;
@@ -104,6 +129,7 @@ void decide_tile(const DecisionJob& job, TileMatches<typename V::T>& m) {
     const mask temporal_done = V::mand(V::mand(V::mand(next_good, prev_good), extreme(x, a, b)), within(temporal_mean, x));
 
     V::store_t(m.value[k], V::select(spatial_done, spatial_mean, V::select(temporal_done, temporal_mean, x)));
+    write_luma(job.out.src + k * job.out.src_line, job.out.dst + k * job.out.dst_line, m.value[k], job.out.lanes);
     V::store_t(m.record[k], V::select(V::mandn(next_good, spatial_done), top, zero));
   }
 }

@@ -36,19 +36,30 @@ struct IsseCall {
   KernelCallReport& report;
 };
 
-// The block pre-search and window narrowing at the sample c0.
+// The pre-searches of the blocks of a row and the window narrowing: the
+// radius of every block, by j - 1.
 template <typename T>
-int32_t block_radius(const IsseCall& call, int64_t c0) {
+void block_radii(const IsseCall& call, IsseScratch& scratch, int64_t top, int32_t block_cols) {
   const int64_t pitch = call.frames.src_pitch;
-  const int64_t i = c0 / 2;
+  const int64_t i = ((top + 8) * pitch + 32 + 16) / 2;
   const PresearchJob job{call.planes.src() + i, call.planes.prev() + i, call.planes.next() + i, pitch / 2,
-                         call.motion_depth};
-  const PresearchMatches found = sizeof(T) == 1 ? call.simd.presearch8(job) : call.simd.presearch16(job);
+                         call.motion_depth, block_cols};
+  PresearchMatches* found = scratch.presearched.get();
+  if constexpr (sizeof(T) == 1) {
+    call.simd.presearch8(job, found);
+  } else {
+    call.simd.presearch16(job, found);
+  }
   const int32_t precision = call.cx.pass.temp_precision;
-  if (found.prev.measure >= precision || found.next.measure >= precision) return call.motion_depth;
-  return narrowed_radius(static_cast<int32_t>(found.prev.dy * pitch + 2 * found.prev.dx),
-                         static_cast<int32_t>(found.next.dy * pitch + 2 * found.next.dx),
-                         static_cast<int32_t>(pitch));
+  scratch.radius.resize(static_cast<size_t>(block_cols));
+  for (int32_t b = 0; b < block_cols; ++b) {
+    const PresearchMatches& m = found[b];
+    scratch.radius[static_cast<size_t>(b)] =
+        m.prev.measure >= precision || m.next.measure >= precision
+            ? call.motion_depth
+            : narrowed_radius(static_cast<int32_t>(m.prev.dy * pitch + 2 * m.prev.dx),
+                              static_cast<int32_t>(m.next.dy * pitch + 2 * m.next.dx), static_cast<int32_t>(pitch));
+  }
 }
 
 // The map entries the decisions of these blocks will read and write lie on
@@ -225,7 +236,8 @@ void decide_blocks(const IsseCall& call, IsseScratch& scratch, int64_t top, int3
   const int lanes = block_samples * count;
   const LookupJob lookup = lookup_job<T>(call.cx, call.planes.prev(), call.planes.next(), first,
                                          int64_t{call.line_step} * p, call.lines, lanes);
-  const LumaOutput out{f.src + first, call.line_step * p, f.dst + top * d + 32 * int64_t{j0}, call.line_step * d, lanes};
+  const LumaOutput out{f.src + first, call.line_step * p, f.dst + top * d + 32 * int64_t{j0}, call.line_step * d,
+                       lanes};
   const DecisionJob decision =
       decision_job(call.cx, call.planes.src() + first / 2, p / 2, call.lines, call.line_step, out);
   if constexpr (sizeof(T) == 1) {
@@ -250,11 +262,8 @@ template <typename T>
 void clean_block_row(const IsseCall& call, IsseScratch& scratch, int32_t i, int32_t block_cols) {
   const int64_t top = 16 * int64_t{i} + call.field;
   const int32_t per_tile = call.simd.lanes / block_samples;
+  block_radii<T>(call, scratch, top, block_cols);
   std::vector<int32_t>& radius = scratch.radius;  // by block, j - 1
-  radius.resize(static_cast<size_t>(block_cols));
-  for (int32_t j = 1; j <= block_cols; ++j) {
-    radius[static_cast<size_t>(j - 1)] = block_radius<T>(call, (top + 8) * call.frames.src_pitch + 32 * int64_t{j} + 16);
-  }
   // The searches stay inside the frame for windows up to motion_depth + 1;
   // blocks of tiles left to the rules carry -1 - radius.
   for (int32_t j = 1; j <= block_cols; j += per_tile) {
@@ -268,8 +277,9 @@ void clean_block_row(const IsseCall& call, IsseScratch& scratch, int32_t i, int3
   for (const BlockGroup& group : scratch.groups) search_group<T>(call, scratch, top, group);
   prefetch_map_lines(call, block_first(call, top, 1), std::min(per_tile, block_cols));
   for (int32_t j = 1; j <= block_cols; j += per_tile) {
-    if (j + per_tile <= block_cols) {
-      prefetch_map_lines(call, block_first(call, top, j + per_tile), std::min(per_tile, block_cols - j - per_tile + 1));
+    const int32_t next = j + per_tile;
+    if (next <= block_cols) {
+      prefetch_map_lines(call, block_first(call, top, next), std::min(per_tile, block_cols - next + 1));
     }
     decide_blocks<T>(call, scratch, top, j, std::min(per_tile, block_cols - j + 1));
   }

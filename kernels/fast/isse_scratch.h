@@ -27,7 +27,8 @@ struct IsseScratch {
       : block_cols(state.frame_row_size >= 96 ? (state.frame_row_size >> 5) - 2 : 0),
         temporal8(new BlockTemporal<uint8_t>[static_cast<size_t>(block_cols) + 1]),
         temporal16(new BlockTemporal<uint16_t>[static_cast<size_t>(block_cols) + 1]),
-        staging(new fast::BlockStaging()) {
+        staging(new fast::BlockStaging()),
+        presearched(new fast::PresearchMatches[static_cast<size_t>(block_cols) + 1]) {
     radius.reserve(static_cast<size_t>(block_cols) + 1);
     order.reserve(static_cast<size_t>(block_cols) + 1);
     groups.reserve(static_cast<size_t>(block_cols) + 1);
@@ -42,6 +43,7 @@ struct IsseScratch {
   std::unique_ptr<BlockTemporal<uint8_t>[]> temporal8;
   std::unique_ptr<BlockTemporal<uint16_t>[]> temporal16;
   std::unique_ptr<fast::BlockStaging> staging;
+  std::unique_ptr<fast::PresearchMatches[]> presearched;  // by block, j - 1
   // Per block row: radius by block (< 0: decided by the rules), the blocks
   // in search order and their groups.
   std::vector<int32_t> radius;

@@ -131,12 +131,14 @@ struct PresearchMatch {
   int32_t dx;
 };
 
+// Pre-searches of `blocks` samples on one line, 16 samples apart.
 struct PresearchJob {
-  const uint8_t* src;  // planes at the sample
+  const uint8_t* src;  // planes at the first sample
   const uint8_t* prev;
   const uint8_t* next;
   int64_t stride;
   int32_t radius;
+  int32_t blocks;
 };
 
 struct PresearchMatches {
@@ -151,8 +153,8 @@ struct SearchPrimitives {
   void (*extract_luma)(const uint8_t* frame, int64_t bytes, uint8_t* plane);
   void (*search_tile8)(const TileJob& job, TileMatches<uint8_t>& out);
   void (*search_tile16)(const TileJob& job, TileMatches<uint16_t>& out);
-  PresearchMatches (*presearch8)(const PresearchJob& job);
-  PresearchMatches (*presearch16)(const PresearchJob& job);
+  void (*presearch8)(const PresearchJob& job, PresearchMatches* found);  // one per block
+  void (*presearch16)(const PresearchJob& job, PresearchMatches* found);
   void (*look_up8)(const LookupJob& job, TileMatches<uint8_t>& m);
   void (*look_up16)(const LookupJob& job, TileMatches<uint16_t>& m);
   void (*record8)(const LookupJob& job, const TileMatches<uint8_t>& m);

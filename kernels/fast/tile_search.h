@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "kernels/fast/search_jobs.h"
 
@@ -199,10 +200,67 @@ PresearchMatch presearch_frame(const uint8_t* s, const uint8_t* f, int64_t strid
   return best;
 }
 
+// Full-window searches about samples 16 apart on one line, as many at once
+// as groups of 16 lanes fit in V: group g holds the candidates dx = -r .. r
+// of sample g, so that one load serves every group. Windows wider than 16
+// samples go one sample at a time.
 template <class V>
-PresearchMatches presearch(const PresearchJob& job) {
-  return {presearch_frame<V>(job.src, job.prev, job.stride, job.radius),
-          presearch_frame<V>(job.src, job.next, job.stride, job.radius)};
+void presearch_frame_groups(const uint8_t* s, const uint8_t* f, int64_t stride, int r, int samples,
+                            PresearchMatches* found, PresearchMatch PresearchMatches::*frame) {
+  using T = typename V::T;
+  using vec = typename V::vec;
+  constexpr int group = 16;
+  constexpr int groups = V::lanes / group;
+  static_assert(groups * group == V::lanes);
+  const int64_t offsets[8] = {-stride - 1, -stride, -stride + 1, -1, 1, stride - 1, stride, stride + 1};
+  for (int b0 = 0; b0 < samples; b0 += groups) {
+    const int n = samples - b0 < groups ? samples - b0 : groups;
+    uint8_t centre_bytes[8][V::lanes];
+    vec centre_values[8];
+    for (int o = 0; o < 8; ++o) {
+      for (int g = 0; g < groups; ++g) {
+        std::memset(centre_bytes[o] + g * group, g < n ? s[(b0 + g) * group + offsets[o]] : 0, group);
+      }
+      centre_values[o] = V::load(centre_bytes[o]);
+    }
+    vec lowest = V::set1(V::max_value);
+    vec line = V::set1(0);
+    const uint8_t* base = f + b0 * group - r;
+    for (int dy = -r; dy <= r; ++dy) {
+      const uint8_t* at = base + dy * stride;
+      vec measure = V::absdiff(centre_values[0], V::load(at + offsets[0]));
+      for (int o = 1; o < 8; ++o) measure = V::adds(measure, V::absdiff(centre_values[o], V::load(at + offsets[o])));
+      const vec next_lowest = V::min(lowest, measure);
+      line = V::select(V::eq(next_lowest, lowest), line, V::set1(dy + r));
+      lowest = next_lowest;
+    }
+    T measures[V::lanes];
+    T lines[V::lanes];
+    V::store_t(measures, lowest);
+    V::store_t(lines, line);
+    for (int g = 0; g < n; ++g) {
+      PresearchMatch best{1 << 30, 0, 0};
+      for (int i = 0; i <= 2 * r; ++i) {
+        const int m = measures[g * group + i];
+        const int dy = lines[g * group + i] - r;
+        if (m < best.measure || (m == best.measure && dy < best.dy)) best = {m, dy, i - r};
+      }
+      found[b0 + g].*frame = best;
+    }
+  }
+}
+
+template <class V>
+void presearch(const PresearchJob& job, PresearchMatches* found) {
+  if (2 * job.radius + 1 <= 16) {
+    presearch_frame_groups<V>(job.src, job.prev, job.stride, job.radius, job.blocks, found, &PresearchMatches::prev);
+    presearch_frame_groups<V>(job.src, job.next, job.stride, job.radius, job.blocks, found, &PresearchMatches::next);
+    return;
+  }
+  for (int b = 0; b < job.blocks; ++b) {
+    found[b] = {presearch_frame<V>(job.src + 16 * b, job.prev + 16 * b, job.stride, job.radius),
+                presearch_frame<V>(job.src + 16 * b, job.next + 16 * b, job.stride, job.radius)};
+  }
 }
 
 // Lanes of V twice over: the 16-bit searches keep the tile width of the

@@ -78,23 +78,17 @@ void clean_strip(const PlainCall& call, TileMatches<T>& matches, int32_t y0, int
       call.simd.look_up16(lookup, matches);
       call.simd.decide_tile16(decision, matches);
     }
-    for (int k = 0; k < lines; ++k) {
-      const int64_t y = y0 + int64_t{k} * call.line_step;
-      int32_t* record = records + k * records_stride + x0;
-      for (int l = 0; l < valid; ++l) {
-        record[l] =
-            static_cast<int32_t>(recorded_entry(call.cx, matches, k, l, y * p + 2 * int64_t{x0 + l}));
-      }
+    if constexpr (sizeof(T) == 1) {
+      call.simd.match_entries8(lookup, matches, records + x0, records_stride);
+    } else {
+      call.simd.match_entries16(lookup, matches, records + x0, records_stride);
     }
   }
 
-  int32_t* const map_write = call.cx.pass.map_write;
   for (int k = 0; k < lines; ++k) {
     const int64_t line = (y0 + int64_t{k} * call.line_step) * p;
-    const int32_t* record = records + k * records_stride;
-    for (int32_t x = margin; x < w - margin; ++x) {
-      if (record[x] >= 0) map_write[record[x]] = static_cast<int32_t>(line + 2 * int64_t{x} - (p + 2));
-    }
+    const int64_t t0 = line + 2 * int64_t{margin} - (p + 2);
+    call.simd.replay_entries(records + k * records_stride + margin, w - 2 * margin, t0, call.cx.pass.map_write);
   }
 }
 

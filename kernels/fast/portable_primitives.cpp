@@ -21,6 +21,9 @@ const SearchPrimitives portable_primitives{16,
                                            &look_up_matches<uint16_t>,
                                            &record_matches<uint8_t>,
                                            &record_matches<uint16_t>,
+                                           &match_entries<uint8_t>,
+                                           &match_entries<uint16_t>,
+                                           &replay_entries,
                                            &decide_tile<Lanes8>,
                                            &decide_tile<Lanes16>};
 

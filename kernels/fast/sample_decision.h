@@ -51,17 +51,6 @@ LookupJob lookup_job(const DecisionContext& cx, const uint8_t* prev_plane, const
                    p.map_write};
 }
 
-// Map index of the next match of the sample at c (line k, lane `lane`) when
-// the decision records it and the rules can, else -1.
-template <typename T>
-[[gnu::always_inline]] inline int64_t recorded_entry(const DecisionContext& cx, const TileMatches<T>& m, int k,
-                                                     int lane, int64_t c) {
-  const CleaningPass& p = cx.pass;
-  const int64_t matched = c - (p.pitch + 2) + cx.displacements->offsets<T>()[m.next_index[k][lane]];
-  const bool recordable = (matched >= 0) & ((matched >> 1) >= 1) & ((matched >> 1) < p.map_entries);
-  return m.record[k][lane] != 0 && recordable ? matched >> 1 : -1;
-}
-
 inline DecisionJob decision_job(const DecisionContext& cx, const uint8_t* src, int64_t stride, int lines,
                                 int line_step, const LumaOutput& out) {
   const CleaningPass& p = cx.pass;

@@ -159,6 +159,13 @@ struct SearchPrimitives {
   void (*look_up16)(const LookupJob& job, TileMatches<uint16_t>& m);
   void (*record8)(const LookupJob& job, const TileMatches<uint8_t>& m);
   void (*record16)(const LookupJob& job, const TileMatches<uint16_t>& m);
+  // Map index of each decided sample's next match, or -1 where nothing is
+  // recorded: rows of `entries` for the tile's lines, `stride` apart.
+  void (*match_entries8)(const LookupJob& job, const TileMatches<uint8_t>& m, int32_t* entries, int64_t stride);
+  void (*match_entries16)(const LookupJob& job, const TileMatches<uint16_t>& m, int32_t* entries, int64_t stride);
+  // Records `count` samples of one line, in order: sample k with top-left
+  // t0 + 2k at its entry, unless that is -1.
+  void (*replay_entries)(const int32_t* entries, int32_t count, int64_t t0, int32_t* map_write);
   void (*decide_tile8)(const DecisionJob& job, TileMatches<uint8_t>& m);
   void (*decide_tile16)(const DecisionJob& job, TileMatches<uint16_t>& m);
 };

@@ -66,6 +66,24 @@ void record_matches(const LookupJob& job, const TileMatches<T>& m) {
   }
 }
 
+template <typename T>
+void match_entries(const LookupJob& job, const TileMatches<T>& m, int32_t* entries, int64_t stride) {
+  for (int k = 0; k < job.lines; ++k) {
+    const int64_t t0 = job.first + k * job.line_distance - (job.pitch + 2);
+    for (int l = 0; l < job.lanes; ++l) {
+      const int64_t matched = t0 + 2 * int64_t{l} + job.offsets[m.next_index[k][l]];
+      const bool recordable = (matched >= 0) & ((matched >> 1) >= 1) & ((matched >> 1) < job.map_entries);
+      entries[k * stride + l] = m.record[k][l] != 0 && recordable ? static_cast<int32_t>(matched >> 1) : -1;
+    }
+  }
+}
+
+[[maybe_unused]] inline void replay_entries(const int32_t* entries, int32_t count, int64_t t0, int32_t* map_write) {
+  for (int32_t k = 0; k < count; ++k) {
+    if (entries[k] >= 0) map_write[entries[k]] = static_cast<int32_t>(t0 + 2 * int64_t{k});
+  }
+}
+
 // One line's decided luma, each with src's chroma byte beside it: a pair of
 // bytes as one word, and restrict parameters (which a non-inlined function
 // keeps), so that the loop vectorizes.

@@ -93,6 +93,7 @@ const SearchPrimitives avx2_primitives{32, &extract_luma, &search_tile<Avx2Bytes
                                        &presearch<Avx2Bytes>, &presearch<Words>,
                                        &look_up_matches<uint8_t>, &look_up_matches<uint16_t>,
                                        &record_matches<uint8_t>, &record_matches<uint16_t>,
+                                       &match_entries<uint8_t>, &match_entries<uint16_t>, &replay_entries,
                                        &decide_tile<Avx2Bytes>, &decide_tile<Words>};
 
 }  // namespace brisen::fast

@@ -207,6 +207,46 @@ void record(const LookupJob& job, const TileMatches<T>& m) {
   }
 }
 
+// match_entries 16 lanes at a time.
+template <typename T>
+void entries(const LookupJob& job, const TileMatches<T>& m, int32_t* out, int64_t stride) {
+  if (job.frame_end >= (int64_t{1} << 30) || job.map_entries >= (int64_t{1} << 30)) {
+    match_entries(job, m, out, stride);
+    return;
+  }
+  const __m512i steps = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+  const __m512i one = _mm512_set1_epi32(1);
+  const __m512i none = _mm512_set1_epi32(-1);
+  const __m512i entry_count = _mm512_set1_epi32(static_cast<int32_t>(job.map_entries));
+  const WindowOffsets offset(job);
+  for (int k = 0; k < job.lines; ++k) {
+    const int64_t t0 = job.first + k * job.line_distance - (job.pitch + 2);
+    for (int l = 0; l < job.lanes; l += 16) {
+      const __mmask16 lanes = job.lanes - l >= 16 ? all : static_cast<__mmask16>((1u << (job.lanes - l)) - 1);
+      const __m512i entry = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(t0 + 2 * l)), steps);
+      const __m512i matched = _mm512_add_epi32(entry, offset(widen(m.next_index[k] + l)));
+      const __m512i index = _mm512_maskz_srai_epi32(all, matched, 1);
+      const __m512i wanted = widen(m.record[k] + l);
+      const __mmask16 write = _mm512_test_epi32_mask(wanted, wanted) & _mm512_cmpgt_epi32_mask(matched, one) &
+                              _mm512_cmplt_epi32_mask(index, entry_count);
+      _mm512_mask_storeu_epi32(out + k * stride + l, lanes, _mm512_mask_blend_epi32(write, none, index));
+    }
+  }
+}
+
+// replay_entries 16 at a time: a scatter writes its lanes in order.
+void replay(const int32_t* entries, int32_t count, int64_t t0, int32_t* map_write) {
+  const __m512i steps = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+  const __m512i zero = _mm512_setzero_si512();
+  for (int32_t k = 0; k < count; k += 16) {
+    const __mmask16 lanes = count - k >= 16 ? all : static_cast<__mmask16>((1u << (count - k)) - 1);
+    const __m512i index = _mm512_maskz_loadu_epi32(lanes, entries + k);
+    const __mmask16 write = _mm512_mask_cmpge_epi32_mask(lanes, index, zero);
+    const __m512i top_left = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(t0 + 2 * int64_t{k})), steps);
+    _mm512_mask_i32scatter_epi32(map_write, write, index, top_left, 4);
+  }
+}
+
 using Words = LanePair<Avx512Words>;
 
 }  // namespace
@@ -215,6 +255,7 @@ const SearchPrimitives avx512_primitives{64, &extract_luma, &search_tile<Avx512B
                                          &presearch<Avx512Bytes>, &presearch<Words>,
                                        &look_up<uint8_t>, &look_up<uint16_t>,
                                          &record<uint8_t>, &record<uint16_t>,
+                                         &entries<uint8_t>, &entries<uint16_t>, &replay,
                                          &decide_tile<Avx512Bytes>, &decide_tile<Words>};
 
 }  // namespace brisen::fast

@@ -87,6 +87,7 @@ const SearchPrimitives sse2_primitives{16, &extract_luma, &search_tile<Sse2Bytes
                                        &presearch<Sse2Bytes>, &presearch<Words>,
                                        &look_up_matches<uint8_t>, &look_up_matches<uint16_t>,
                                        &record_matches<uint8_t>, &record_matches<uint16_t>,
+                                       &match_entries<uint8_t>, &match_entries<uint16_t>, &replay_entries,
                                        &decide_tile<Sse2Bytes>, &decide_tile<Words>};
 
 }  // namespace brisen::fast

@@ -1,9 +1,11 @@
-// Lane operations in plain C++ over small arrays, which the compiler turns into
-// whatever vector instructions the target has. Include from one translation
-// unit only: the structs live in an anonymous namespace.
+// Lane operations on the compiler's generic vectors (the vector extension of
+// GCC and Clang), which it lowers to whatever vector instructions the target
+// has, or to plain loops where it has none. Include from one translation unit
+// only: the structs live in an anonymous namespace.
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 namespace brisen::fast {
 namespace {
@@ -13,93 +15,42 @@ struct PortableLanes {
   using T = Lane;
   static constexpr int lanes = N;
   static constexpr T max_value = static_cast<T>(~T{0});
-  struct vec {
-    T v[N];
-  };
-  using mask = vec;
+  using vec [[gnu::vector_size(N * sizeof(T))]] = T;
+  using mask = vec;  // lanes all ones or zero
 
   static vec load(const uint8_t* p) {
-    vec r;
-    for (int i = 0; i < N; ++i) r.v[i] = p[i];
-    return r;
+    using bytes [[gnu::vector_size(N)]] = uint8_t;
+    bytes b;
+    std::memcpy(&b, p, sizeof b);
+    if constexpr (sizeof(T) == 1) {
+      return b;
+    } else {
+      return __builtin_convertvector(b, vec);
+    }
   }
   static vec load_t(const T* p) {
     vec r;
-    for (int i = 0; i < N; ++i) r.v[i] = p[i];
+    std::memcpy(&r, p, sizeof r);
     return r;
   }
-  static void store_t(T* p, const vec& a) {
-    for (int i = 0; i < N; ++i) p[i] = a.v[i];
+  static void store_t(T* p, vec a) { std::memcpy(p, &a, sizeof a); }
+  static vec set1(int value) { return vec{} + static_cast<T>(value); }
+  static vec absdiff(vec a, vec b) { return (a > b ? a : b) - (a > b ? b : a); }
+  static vec adds(vec a, vec b) {
+    const vec sum = a + b;
+    return sum | reinterpret_cast<vec>(sum < a);  // wrapped lanes: all ones
   }
-  static vec set1(int value) {
-    vec r;
-    for (int i = 0; i < N; ++i) r.v[i] = static_cast<T>(value);
-    return r;
-  }
-  static vec absdiff(const vec& a, const vec& b) {
-    vec r;
-    for (int i = 0; i < N; ++i) r.v[i] = static_cast<T>(a.v[i] > b.v[i] ? a.v[i] - b.v[i] : b.v[i] - a.v[i]);
-    return r;
-  }
-  static vec adds(const vec& a, const vec& b) {
-    vec r;
-    for (int i = 0; i < N; ++i) {
-      const unsigned sum = unsigned{a.v[i]} + unsigned{b.v[i]};
-      r.v[i] = static_cast<T>(sum > max_value ? max_value : sum);
-    }
-    return r;
-  }
-  static vec min(const vec& a, const vec& b) {
-    vec r;
-    for (int i = 0; i < N; ++i) r.v[i] = a.v[i] < b.v[i] ? a.v[i] : b.v[i];
-    return r;
-  }
-  static mask eq(const vec& a, const vec& b) {
-    vec r;
-    for (int i = 0; i < N; ++i) r.v[i] = a.v[i] == b.v[i] ? max_value : T{0};
-    return r;
-  }
-  static mask gt(const vec& a, const vec& b) {
-    vec r;
-    for (int i = 0; i < N; ++i) r.v[i] = a.v[i] > b.v[i] ? max_value : T{0};
-    return r;
-  }
-  static vec select(const mask& m, const vec& a, const vec& b) {
-    vec r;
-    for (int i = 0; i < N; ++i) r.v[i] = static_cast<T>((m.v[i] & a.v[i]) | (~m.v[i] & b.v[i]));
-    return r;
-  }
-  static vec bor(const vec& a, const vec& b) {
-    vec r;
-    for (int i = 0; i < N; ++i) r.v[i] = static_cast<T>(a.v[i] | b.v[i]);
-    return r;
-  }
-  static mask below(const vec& a, const vec& b) {
-    vec r;
-    for (int i = 0; i < N; ++i) r.v[i] = a.v[i] < b.v[i] ? max_value : T{0};
-    return r;
-  }
-  static mask mand(const mask& a, const mask& b) { return bitwise(a, b, [](T x, T y) { return x & y; }); }
-  static mask mor(const mask& a, const mask& b) { return bitwise(a, b, [](T x, T y) { return x | y; }); }
-  static mask mandn(const mask& a, const mask& b) { return bitwise(a, b, [](T x, T y) { return x & ~y; }); }
-  static vec avg_down(const vec& a, const vec& b) {
-    vec r;
-    for (int i = 0; i < N; ++i) r.v[i] = static_cast<T>((unsigned{a.v[i]} + unsigned{b.v[i]}) / 2);
-    return r;
-  }
-  static vec halve(const vec& a) {
-    vec r;
-    for (int i = 0; i < N; ++i) r.v[i] = static_cast<T>(a.v[i] / 2);
-    return r;
-  }
-
- private:
-  template <class F>
-  static vec bitwise(const vec& a, const vec& b, F f) {
-    vec r;
-    for (int i = 0; i < N; ++i) r.v[i] = static_cast<T>(f(a.v[i], b.v[i]));
-    return r;
-  }
+  static vec min(vec a, vec b) { return a < b ? a : b; }
+  static mask eq(vec a, vec b) { return reinterpret_cast<mask>(a == b); }
+  static mask gt(vec a, vec b) { return reinterpret_cast<mask>(a > b); }
+  static vec select(mask m, vec a, vec b) { return (m & a) | (~m & b); }
+  static vec bor(vec a, vec b) { return a | b; }
+  static mask below(vec a, vec b) { return reinterpret_cast<mask>(a < b); }
+  static mask mand(mask a, mask b) { return a & b; }
+  static mask mor(mask a, mask b) { return a | b; }
+  static mask mandn(mask a, mask b) { return a & ~b; }
+  static vec avg_down(vec a, vec b) { return (a >> 1) + (b >> 1) + (a & b & 1); }
+  static vec halve(vec a) { return a >> 1; }
 };
 
 }  // namespace

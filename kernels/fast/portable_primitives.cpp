@@ -7,7 +7,7 @@ namespace brisen::fast {
 namespace {
 
 using Lanes8 = PortableLanes<uint8_t, 16>;
-using Lanes16 = PortableLanes<uint16_t, 16>;
+using Lanes16 = LanePair<PortableLanes<uint16_t, 8>>;  // 16 lanes as two of 16 bytes
 
 }  // namespace
 

@@ -177,6 +177,8 @@ void search_group(const IsseCall& call, IsseScratch& scratch, int64_t top, const
       std::copy_n(found.prev_index[k] + lane, block_samples, kept.prev_index[k]);
       std::copy_n(found.next_measure[k] + lane, block_samples, kept.next_measure[k]);
       std::copy_n(found.next_index[k] + lane, block_samples, kept.next_index[k]);
+      std::copy_n(found.prev_value[k] + lane, block_samples, kept.prev_value[k]);
+      std::copy_n(found.next_value[k] + lane, block_samples, kept.next_value[k]);
     }
   }
 }
@@ -219,6 +221,8 @@ void decide_blocks(const IsseCall& call, IsseScratch& scratch, int64_t top, int3
       std::copy_n(kept.prev_index[k], block_samples, matches.prev_index[k] + lane);
       std::copy_n(kept.next_measure[k], block_samples, matches.next_measure[k] + lane);
       std::copy_n(kept.next_index[k], block_samples, matches.next_index[k] + lane);
+      std::copy_n(kept.prev_value[k], block_samples, matches.prev_value[k] + lane);
+      std::copy_n(kept.next_value[k], block_samples, matches.next_value[k] + lane);
     }
   }
   if (call.cx.spatial) {

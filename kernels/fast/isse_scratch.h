@@ -19,6 +19,8 @@ struct BlockTemporal {
   T prev_index[fast::max_tile_lines][16];
   T next_measure[fast::max_tile_lines][16];
   T next_index[fast::max_tile_lines][16];
+  T prev_value[fast::max_tile_lines][16];
+  T next_value[fast::max_tile_lines][16];
 };
 
 struct IsseScratch {

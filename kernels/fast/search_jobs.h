@@ -26,11 +26,11 @@ struct TileMatches {
   T above_value[max_tile_lines][max_tile_lanes];
   T below_measure[max_tile_lines][max_tile_lanes];
   T below_value[max_tile_lines][max_tile_lanes];
-  // Filled by the kernel from the indices above and the previous frame's
-  // map: the matched centres, and whether a map entry gave the prev match.
-  T known[max_tile_lines][max_tile_lanes];  // nonzero or 0
+  // The matched centres: the searches', then where the previous frame's map
+  // gives the prev match (known), its centre.
   T prev_value[max_tile_lines][max_tile_lanes];
   T next_value[max_tile_lines][max_tile_lanes];
+  T known[max_tile_lines][max_tile_lanes];  // nonzero or 0
   // The decision: luma of every sample, and whether its next match is to be
   // recorded (nonzero or 0).
   T value[max_tile_lines][max_tile_lanes];

@@ -19,11 +19,11 @@ namespace brisen::fast {
 // linkage, so that the linker cannot hand one set's copy to another.
 namespace {
 
-// Lane l of line k of a tile, at position c: prev from the previous frame's
-// map entry when there is one (as read_match_entry takes it), else from the
-// search; next from the search. Every lane is looked up, used or not: the
-// searched displacements stay inside the frames. Values come from the luma
-// planes; only a map entry not written by these kernels can point at chroma.
+// Lane l of line k of a tile, at position c: where the previous frame's map
+// has an entry (as read_match_entry takes it), the prev match is the centre
+// of that neighbourhood; else the search's. Next matches are the search's.
+// Values come from the luma plane; only a map entry not written by these
+// kernels can point at chroma.
 template <typename T>
 [[gnu::always_inline]] inline void look_up_lane(const LookupJob& job, TileMatches<T>& m, int k, int l, int64_t c) {
   const int64_t t = c - (job.pitch + 2);
@@ -31,12 +31,12 @@ template <typename T>
   const bool indexed = (t >= 0) & (index >= 1) & (index < job.map_entries);
   const int64_t entry = job.map_read[indexed ? index : 0];
   const bool known = indexed & (entry >= 0) & (entry + job.pitch + 2 < job.frame_end);
-  // Selected by mask: which one is taken does not predict.
-  const int64_t searched = c + job.offsets[m.prev_index[k][l]];
-  const int64_t at = searched ^ ((searched ^ (entry + job.pitch + 2)) & -int64_t{known});
+  // Selected by mask, reading in the frame either way: which one is taken
+  // does not predict.
+  const int64_t at = c ^ ((c ^ (entry + job.pitch + 2)) & -int64_t{known});
+  const T entered = (at & 1) != 0 ? job.prev_frame[at] : job.prev_plane[at >> 1];
   m.known[k][l] = known;
-  m.prev_value[k][l] = (at & 1) != 0 ? job.prev_frame[at] : job.prev_plane[at >> 1];
-  m.next_value[k][l] = job.next_plane[(c + job.offsets[m.next_index[k][l]]) >> 1];
+  m.prev_value[k][l] = known ? entered : m.prev_value[k][l];
 }
 
 template <typename T>

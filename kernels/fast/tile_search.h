@@ -36,17 +36,21 @@ template <class V>
   }
 }
 
-// The best measure and its index, where `measure` is strictly lower.
+// The best measure, its index and the centre value of its candidate, where
+// `measure` is strictly lower.
 template <class V, class Outside>
-[[gnu::always_inline]] inline void keep_lower(typename V::T* best, typename V::T* index, typename V::vec measure,
-                                              Outside outside, typename V::vec order) {
-  if constexpr (requires { V::keep_lower(best, index, measure, outside, order); }) {
-    V::keep_lower(best, index, measure, outside, order);
+[[gnu::always_inline]] inline void keep_lower(typename V::T* best, typename V::T* index, typename V::T* value,
+                                              typename V::vec measure, Outside outside, typename V::vec order,
+                                              typename V::vec centre) {
+  if constexpr (requires { V::keep_lower(best, index, value, measure, outside, order, centre); }) {
+    V::keep_lower(best, index, value, measure, outside, order, centre);
   } else {
     const typename V::vec old = V::load_t(best);
     const typename V::vec lowest = V::min(old, V::bor(measure, outside));
     V::store_t(best, lowest);
-    V::store_t(index, V::select(V::eq(lowest, old), V::load_t(index), order));
+    const auto kept = V::eq(lowest, old);
+    V::store_t(index, V::select(kept, V::load_t(index), order));
+    V::store_t(value, V::select(kept, V::load_t(value), centre));
   }
 }
 
@@ -61,7 +65,7 @@ template <class V, int Step, class Outside>
                                                        typename V::vec order, TileMatches<typename V::T>& out) {
   using vec = typename V::vec;
   struct Sums {
-    vec full, sides;
+    vec full, sides, centre;
   };
   const auto sums = [&](int64_t r, Sums& ps, Sums& ns) {
     const uint8_t* sr = s + r * stride;
@@ -70,14 +74,15 @@ template <class V, int Step, class Outside>
     const vec sr1 = V::load(sr + side);
     const uint8_t* pr = p + r * stride;
     ps.sides = V::adds(V::absdiff(sl, V::load(pr - side)), V::absdiff(sr1, V::load(pr + side)));
-    ps.full = V::adds(ps.sides, V::absdiff(sc, V::load(pr)));
+    ps.centre = V::load(pr);
+    ps.full = V::adds(ps.sides, V::absdiff(sc, ps.centre));
     const uint8_t* nr = n + r * stride;
     ns.sides = V::adds(V::absdiff(sl, V::load(nr - side)), V::absdiff(sr1, V::load(nr + side)));
-    ns.full = V::adds(ns.sides, V::absdiff(sc, V::load(nr)));
+    ns.centre = V::load(nr);
+    ns.full = V::adds(ns.sides, V::absdiff(sc, ns.centre));
   };
-  const auto update = [&](typename V::T* best, typename V::T* index, vec measure) {
-    keep_lower<V>(best, index, measure, outside, order);
-  };
+  const auto update = [&](typename V::T* best, typename V::T* index, typename V::T* value, vec measure,
+                          vec centre) { keep_lower<V>(best, index, value, measure, outside, order, centre); };
   Sums p_above, p_middle, p_below, n_above, n_middle, n_below;
   sums(-1, p_above, n_above);
   sums(0, p_middle, n_middle);
@@ -86,8 +91,10 @@ template <class V, int Step, class Outside>
     sums(y + 1, p_below, n_below);
     if (Step == 1 || y % Step == 0) {
       const int k = y / Step;
-      update(out.prev_measure[k], out.prev_index[k], V::adds(V::adds(p_above.full, p_middle.sides), p_below.full));
-      update(out.next_measure[k], out.next_index[k], V::adds(V::adds(n_above.full, n_middle.sides), n_below.full));
+      update(out.prev_measure[k], out.prev_index[k], out.prev_value[k],
+             V::adds(V::adds(p_above.full, p_middle.sides), p_below.full), p_middle.centre);
+      update(out.next_measure[k], out.next_index[k], out.next_value[k],
+             V::adds(V::adds(n_above.full, n_middle.sides), n_below.full), n_middle.centre);
     }
     p_above = p_middle;
     p_middle = p_below;
@@ -135,11 +142,14 @@ void search_tile(const TileJob& job, TileMatches<typename V::T>& out) {
     // inside the frame for the look-up that follows.
     const vec top = V::set1(V::max_value);
     const vec still = V::set1(Code::of(0, 0));
+    const vec zero = V::set1(0);
     for (int k = 0; k < job.lines; ++k) {
       V::store_t(out.prev_measure[k], top);
       V::store_t(out.prev_index[k], still);
+      V::store_t(out.prev_value[k], zero);
       V::store_t(out.next_measure[k], top);
       V::store_t(out.next_index[k], still);
+      V::store_t(out.next_value[k], zero);
     }
   }
   const vec lane_radius = V::load(job.lane_radius);
@@ -305,11 +315,11 @@ struct LanePair {
     return Pair{H::inside(reach.lo, lane_radius.lo), H::inside(reach.hi, lane_radius.hi)};
   }
   template <class Pair>
-  static void keep_lower(T* best, T* index, vec measure, Pair inside, vec order)
-    requires requires { H::keep_lower(best, index, measure.lo, inside.lo, order.lo); }
+  static void keep_lower(T* best, T* index, T* value, vec measure, Pair inside, vec order, vec centre)
+    requires requires { H::keep_lower(best, index, value, measure.lo, inside.lo, order.lo, centre.lo); }
   {
-    H::keep_lower(best, index, measure.lo, inside.lo, order.lo);
-    H::keep_lower(best + H::lanes, index + H::lanes, measure.hi, inside.hi, order.hi);
+    H::keep_lower(best, index, value, measure.lo, inside.lo, order.lo, centre.lo);
+    H::keep_lower(best + H::lanes, index + H::lanes, value + H::lanes, measure.hi, inside.hi, order.hi, centre.hi);
   }
 };
 

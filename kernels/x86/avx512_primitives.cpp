@@ -36,10 +36,11 @@ struct Avx512Bytes {
   static vec halve(vec a) { return _mm512_and_si512(_mm512_srli_epi16(a, 1), set1(0x7F)); }
   // Masked stores keep the best measures: no blend, no reload of the index.
   static mask inside(vec reach, vec lane_radius) { return _mm512_cmple_epu8_mask(reach, lane_radius); }
-  static void keep_lower(T* best, T* index, vec measure, mask inside, vec order) {
+  static void keep_lower(T* best, T* index, T* value, vec measure, mask inside, vec order, vec centre) {
     const mask lower = _mm512_mask_cmplt_epu8_mask(inside, measure, load_t(best));
     _mm512_mask_storeu_epi8(best, lower, measure);
     _mm512_mask_storeu_epi8(index, lower, order);
+    _mm512_mask_storeu_epi8(value, lower, centre);
   }
 };
 
@@ -72,10 +73,11 @@ struct Avx512Words {
   static vec halve(vec a) { return _mm512_srli_epi16(a, 1); }
   // Masked stores keep the best measures: no blend, no reload of the index.
   static mask inside(vec reach, vec lane_radius) { return _mm512_cmple_epu16_mask(reach, lane_radius); }
-  static void keep_lower(T* best, T* index, vec measure, mask inside, vec order) {
+  static void keep_lower(T* best, T* index, T* value, vec measure, mask inside, vec order, vec centre) {
     const mask lower = _mm512_mask_cmplt_epu16_mask(inside, measure, load_t(best));
     _mm512_mask_storeu_epi16(best, lower, measure);
     _mm512_mask_storeu_epi16(index, lower, order);
+    _mm512_mask_storeu_epi16(value, lower, centre);
   }
 };
 
@@ -115,13 +117,6 @@ void narrow_store(T* p, __m512i v) {
   }
 }
 
-// Plane bytes at 16 indices: each gathered as the top byte of the four
-// ending there (the planes have guard bytes before them).
-__m512i gather_plane(const uint8_t* plane, __m512i index) {
-  const __m512i words = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), all, _mm512_sub_epi32(index, _mm512_set1_epi32(3)), plane, 1);
-  return _mm512_maskz_srli_epi32(all, words, 24);
-}
-
 // Byte offsets of 16 displacement codes: (code >> shift) * pitch + 2 * (code & low) - bias * (pitch + 2).
 struct WindowOffsets {
   __m128i shift;
@@ -139,20 +134,18 @@ struct WindowOffsets {
 };
 
 // look_up_matches 16 lanes at a time where all of them have a map index;
-// lanes the gathers cannot take (no index, a map entry at an odd position)
-// go one by one.
+// lanes the gather cannot take (no index, a map entry at an odd position) go
+// one by one.
 template <typename T>
 void look_up(const LookupJob& job, TileMatches<T>& m) {
   if (job.frame_end >= (int64_t{1} << 30)) {
     look_up_matches(job, m);
     return;
   }
-  const __m512i steps = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
   const __m512i centre_offset = _mm512_set1_epi32(static_cast<int32_t>(job.pitch + 2));
   const __m512i entry_end = _mm512_set1_epi32(static_cast<int32_t>(job.frame_end - (job.pitch + 2)));
   const __m512i zero = _mm512_setzero_si512();
   const __m512i one = _mm512_set1_epi32(1);
-  const WindowOffsets offset(job);
   for (int k = 0; k < job.lines; ++k) {
     const int64_t c0 = job.first + k * job.line_distance;
     int l = 0;
@@ -163,18 +156,20 @@ void look_up(const LookupJob& job, TileMatches<T>& m) {
         for (int i = l; i < l + 16; ++i) look_up_lane(job, m, k, i, c0 + 2 * int64_t{i});
         continue;
       }
-      const __m512i position = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(c)), steps);
       const __m512i entry = _mm512_loadu_si512(job.map_read + (t >> 1));
       const __mmask16 known = _mm512_cmpge_epi32_mask(entry, zero) & _mm512_cmplt_epi32_mask(entry, entry_end);
-      const __m512i searched = _mm512_add_epi32(position, offset(widen(m.prev_index[k] + l)));
-      const __m512i at = _mm512_mask_blend_epi32(known, searched, _mm512_add_epi32(entry, centre_offset));
+      const __m512i at = _mm512_maskz_add_epi32(known, entry, centre_offset);
       if (_mm512_test_epi32_mask(at, one) != 0) {
         for (int i = l; i < l + 16; ++i) look_up_lane(job, m, k, i, c0 + 2 * int64_t{i});
         continue;
       }
-      const __m512i matched = _mm512_add_epi32(position, offset(widen(m.next_index[k] + l)));
-      narrow_store(m.prev_value[k] + l, gather_plane(job.prev_plane, _mm512_maskz_srai_epi32(all, at, 1)));
-      narrow_store(m.next_value[k] + l, gather_plane(job.next_plane, _mm512_maskz_srai_epi32(all, matched, 1)));
+      // Each plane byte gathered as the top byte of the four ending there
+      // (the planes have guard bytes before them).
+      const __m512i words = _mm512_mask_i32gather_epi32(zero, known, _mm512_sub_epi32(_mm512_maskz_srai_epi32(all, at, 1),
+                                                                                     _mm512_set1_epi32(3)),
+                                                        job.prev_plane, 1);
+      const __m512i entered = _mm512_maskz_srli_epi32(all, words, 24);
+      narrow_store(m.prev_value[k] + l, _mm512_mask_blend_epi32(known, widen(m.prev_value[k] + l), entered));
       narrow_store(m.known[k] + l, _mm512_maskz_mov_epi32(known, one));
     }
     for (; l < job.lanes; ++l) look_up_lane(job, m, k, l, c0 + 2 * int64_t{l});

@@ -1,6 +1,7 @@
 #include "cli/input_stream.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,16 +53,28 @@ InputStream::InputStream(InputStream&& other) noexcept
       base_(other.base_),
       buffer_(std::move(other.buffer_)),
       begin_(other.begin_),
-      end_(other.end_) {}
+      end_(other.end_),
+      interrupt_(other.interrupt_) {}
 
 InputStream::~InputStream() {
   if (owns_fd_) ::close(fd_);
+}
+
+void InputStream::wait_for_data() {
+  if (!interrupt_ || seekable_) return;
+  pollfd watched[2] = {{fd_, POLLIN, 0}, {interrupt_->fd(), POLLIN, 0}};
+  while (::poll(watched, 2, -1) < 0) {
+    if (errno != EINTR) throw IoError("cannot read " + name_ + ": " + std::strerror(errno));
+  }
+  if (watched[1].revents != 0) throw ReadInterrupted();
+  // Data, the end or an error: read() tells which.
 }
 
 bool InputStream::fill() {
   begin_ = 0;
   end_ = 0;
   for (;;) {
+    wait_for_data();
     ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
     if (got > 0) {
       end_ = static_cast<std::size_t>(got);
@@ -85,6 +98,7 @@ std::size_t InputStream::read(std::uint8_t* dst, std::size_t n) {
     }
     // Large payloads go straight to their destination.
     if (n - done >= buffer_.size()) {
+      wait_for_data();
       ssize_t got = ::read(fd_, dst + done, n - done);
       if (got > 0) {
         done += static_cast<std::size_t>(got);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/read_interrupt.h"
+
 namespace brisen_cli {
 
 class InputStream {
@@ -38,9 +40,13 @@ class InputStream {
   std::optional<Line> read_line(std::size_t max_length);
   // Seekable streams only.
   void seek(std::int64_t offset);
+  // While `interrupt` is given, a read that waits for data (from anything but
+  // a regular file) throws ReadInterrupted once it is raised.
+  void watch(const ReadInterrupt* interrupt) { interrupt_ = interrupt; }
 
  private:
   bool fill();
+  void wait_for_data();
 
   int fd_;
   std::string name_;
@@ -52,6 +58,7 @@ class InputStream {
   std::vector<std::uint8_t> buffer_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
+  const ReadInterrupt* interrupt_ = nullptr;
 };
 
 }  // namespace brisen_cli

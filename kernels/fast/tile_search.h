@@ -72,14 +72,20 @@ template <class V, int Step, class Outside>
     const vec sl = V::load(sr - side);
     const vec sc = V::load(sr);
     const vec sr1 = V::load(sr + side);
-    const uint8_t* pr = p + r * stride;
-    ps.sides = V::adds(V::absdiff(sl, V::load(pr - side)), V::absdiff(sr1, V::load(pr + side)));
-    ps.centre = V::load(pr);
-    ps.full = V::adds(ps.sides, V::absdiff(sc, ps.centre));
-    const uint8_t* nr = n + r * stride;
-    ns.sides = V::adds(V::absdiff(sl, V::load(nr - side)), V::absdiff(sr1, V::load(nr + side)));
-    ns.centre = V::load(nr);
-    ns.full = V::adds(ns.sides, V::absdiff(sc, ns.centre));
+    const auto line_sums = [&](const uint8_t* fr, Sums& out) {
+      const vec left = V::absdiff(sl, V::load(fr - side));
+      const vec right = V::absdiff(sr1, V::load(fr + side));
+      out.centre = V::load(fr);
+      out.sides = V::adds(left, right);
+      // Every 16 lanes are 16 neighbouring samples, in a plane or staged.
+      if constexpr (requires { V::middle(left, right); }) {
+        out.full = V::adds(out.sides, V::middle(left, right));
+      } else {
+        out.full = V::adds(out.sides, V::absdiff(sc, out.centre));
+      }
+    };
+    line_sums(p + r * stride, ps);
+    line_sums(n + r * stride, ns);
   };
   const auto update = [&](typename V::T* best, typename V::T* index, typename V::T* value, vec measure,
                           vec centre) { keep_lower<V>(best, index, value, measure, outside, order, centre); };
@@ -305,6 +311,11 @@ struct LanePair {
   static mask mor(mask a, mask b) { return {H::mor(a.lo, b.lo), H::mor(a.hi, b.hi)}; }
   static mask mandn(mask a, mask b) { return {H::mandn(a.lo, b.lo), H::mandn(a.hi, b.hi)}; }
   static vec avg_down(vec a, vec b) { return {H::avg_down(a.lo, b.lo), H::avg_down(a.hi, b.hi)}; }
+  static vec middle(vec left, vec right)
+    requires requires { H::middle(left.lo, right.lo); }
+  {
+    return {H::middle(left.lo, right.lo), H::middle(left.hi, right.hi)};
+  }
   static vec halve(vec a) { return {H::halve(a.lo), H::halve(a.hi)}; }
   static auto inside(vec reach, vec lane_radius)
     requires requires { H::inside(reach.lo, lane_radius.lo); }

@@ -20,6 +20,9 @@ struct Avx2Bytes {
   static void store_t(T* p, vec a) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), a); }
   static vec set1(int v) { return _mm256_set1_epi8(static_cast<char>(v)); }
   static vec absdiff(vec a, vec b) { return _mm256_or_si256(_mm256_subs_epu8(a, b), _mm256_subs_epu8(b, a)); }
+  // Lanes one sample right of `left`, from it and `right` (one sample right
+  // of them), where every 128 bits hold neighbouring samples.
+  static vec middle(vec left, vec right) { return _mm256_alignr_epi8(_mm256_bsrli_epi128(right, 14), left, 1); }
   static vec adds(vec a, vec b) { return _mm256_adds_epu8(a, b); }
   static vec min(vec a, vec b) { return _mm256_min_epu8(a, b); }
   static mask eq(vec a, vec b) { return _mm256_cmpeq_epi8(a, b); }
@@ -52,6 +55,9 @@ struct Avx2Words {
   static void store_t(T* p, vec a) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), a); }
   static vec set1(int v) { return _mm256_set1_epi16(static_cast<short>(v)); }
   static vec absdiff(vec a, vec b) { return _mm256_or_si256(_mm256_subs_epu16(a, b), _mm256_subs_epu16(b, a)); }
+  // Lanes one sample right of `left`, from it and `right` (one sample right
+  // of them), where every 128 bits hold neighbouring samples.
+  static vec middle(vec left, vec right) { return _mm256_alignr_epi8(_mm256_bsrli_epi128(right, 12), left, 2); }
   static vec adds(vec a, vec b) { return _mm256_adds_epu16(a, b); }
   static vec min(vec a, vec b) { return _mm256_min_epu16(a, b); }
   static mask eq(vec a, vec b) { return _mm256_cmpeq_epi16(a, b); }

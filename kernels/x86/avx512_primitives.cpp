@@ -20,6 +20,9 @@ struct Avx512Bytes {
   static void store_t(T* p, vec a) { _mm512_storeu_si512(p, a); }
   static vec set1(int v) { return _mm512_set1_epi8(static_cast<char>(v)); }
   static vec absdiff(vec a, vec b) { return _mm512_sub_epi8(_mm512_max_epu8(a, b), _mm512_min_epu8(a, b)); }
+  // Lanes one sample right of `left`, from it and `right` (one sample right
+  // of them), where every 128 bits hold neighbouring samples.
+  static vec middle(vec left, vec right) { return _mm512_alignr_epi8(_mm512_bsrli_epi128(right, 14), left, 1); }
   static vec adds(vec a, vec b) { return _mm512_adds_epu8(a, b); }
   static vec min(vec a, vec b) { return _mm512_min_epu8(a, b); }
   static mask eq(vec a, vec b) { return _mm512_cmpeq_epi8_mask(a, b); }
@@ -57,6 +60,9 @@ struct Avx512Words {
   static void store_t(T* p, vec a) { _mm512_storeu_si512(p, a); }
   static vec set1(int v) { return _mm512_set1_epi16(static_cast<short>(v)); }
   static vec absdiff(vec a, vec b) { return _mm512_sub_epi16(_mm512_max_epu16(a, b), _mm512_min_epu16(a, b)); }
+  // Lanes one sample right of `left`, from it and `right` (one sample right
+  // of them), where every 128 bits hold neighbouring samples.
+  static vec middle(vec left, vec right) { return _mm512_alignr_epi8(_mm512_bsrli_epi128(right, 12), left, 2); }
   static vec adds(vec a, vec b) { return _mm512_adds_epu16(a, b); }
   static vec min(vec a, vec b) { return _mm512_min_epu16(a, b); }
   static mask eq(vec a, vec b) { return _mm512_cmpeq_epi16_mask(a, b); }

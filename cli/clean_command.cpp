@@ -16,8 +16,9 @@
 #include "cli/progress.h"
 #include "cli/snapshot_png.h"
 #include "cli/y4m_frame_source.h"
+#include "cli/y4m_read_ahead.h"
 #include "cli/y4m_reader.h"
-#include "cli/y4m_writer.h"
+#include "cli/y4m_write_behind.h"
 #include "cli/yuy2_convert.h"
 #include "frameserver/errors.h"
 #include "frameserver/session.h"
@@ -82,6 +83,18 @@ void write_snapshot(OutputStream& png, const avs::VideoFrame& in, const avs::Vid
   png.flush();
 }
 
+// The frame's rows without padding: plain bytes, for another thread to write.
+std::vector<std::uint8_t> packed_rows(const avs::VideoFrame& frame) {
+  const int row_size = frame.GetRowSize();
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(static_cast<std::size_t>(row_size) * static_cast<std::size_t>(frame.GetHeight()));
+  for (int y = 0; y < frame.GetHeight(); ++y) {
+    const avs::BYTE* row = frame.GetReadPtr() + static_cast<std::ptrdiff_t>(y) * frame.GetPitch();
+    bytes.insert(bytes.end(), row, row + row_size);
+  }
+  return bytes;
+}
+
 }  // namespace
 
 void run_clean(const Options& options) {
@@ -96,7 +109,10 @@ void run_clean(const Options& options) {
   const Y4mHeader& header = reader.header();
   std::optional<std::vector<std::int64_t>> index;
   if (in.seekable()) index = reader.index_frames();
-  auto source = std::make_shared<Y4mFrameSource>(reader, std::move(index));
+  // Reading, converting and writing run beside the filter; the filter, its
+  // clips and frames stay on this thread.
+  Y4mReadAhead frames_in(reader);
+  auto source = std::make_shared<Y4mFrameSource>(frames_in, std::move(index));
   if (!source->has_frame(0)) throw IoError(in.name() + ": the stream has no frames");
   check_request(options, range, source->frame_count());
 
@@ -124,41 +140,47 @@ void run_clean(const Options& options) {
     png_output.emplace(options.snapshot->path);
     png.emplace(png_output->fd(), png_output->name());
   }
-  Y4mWriter writer(out, header);
+  Y4mWriteBehind frames_out(out, header, [&frames_in](std::exception_ptr e) { frames_in.abandon(e); });
 
   std::optional<std::int64_t> total;
   if (range.last) total = *range.last - range.first + 1;
   else if (source->frame_count()) total = *source->frame_count() - range.first;
   Progress progress(!options.quiet && ::isatty(STDERR_FILENO), stderr);
-  PlanarFrame planar(header.width, header.height);
   std::uint64_t changed = 0;
   std::int64_t written = 0;
   bool snapshot_taken = false;
 
-  for (int n = range.first; !range.last || n <= *range.last; ++n) {
-    if (!source->has_frame(n)) {
-      if (n == range.first || range.last)
-        throw UsageError(frames_text(range) + ": " + count_text(*source->frame_count()));
-      break;
+  try {
+    for (int n = range.first; !range.last || n <= *range.last; ++n) {
+      if (!source->has_frame(n)) {
+        if (n == range.first || range.last)
+          throw UsageError(frames_text(range) + ": " + count_text(*source->frame_count()));
+        break;
+      }
+      const bool last = !source->has_frame(n + 1);
+      // Everything the filter will read is read here first, so stream errors
+      // surface outside the plug-in.
+      if (!last) source->frame(n + 1);
+      const avs::PVideoFrame in_frame = source->frame(n);
+      const avs::PVideoFrame out_frame = last ? in_frame : session->output_frame(n);
+      if (out_frame->GetRowSize() != 2 * header.width || out_frame->GetHeight() != header.height)
+        throw frameserver::HostError("the filter returned a frame of another size");
+      frames_out.write(packed_rows(*out_frame.get()));
+      changed += count_changed_luma(*in_frame.get(), *out_frame.get());
+      if (options.snapshot && n == options.snapshot->frame) {
+        write_snapshot(*png, *in_frame.get(), *out_frame.get(), header.width, header.height);
+        snapshot_taken = true;
+      }
+      ++written;
+      progress.update(written, total);
     }
-    const bool last = !source->has_frame(n + 1);
-    // Everything the filter will read is read here first, so stream errors
-    // surface outside the plug-in.
-    if (!last) source->frame(n + 1);
-    const avs::PVideoFrame in_frame = source->frame(n);
-    const avs::PVideoFrame out_frame = last ? in_frame : session->output_frame(n);
-    if (out_frame->GetRowSize() != 2 * header.width || out_frame->GetHeight() != header.height)
-      throw frameserver::HostError("the filter returned a frame of another size");
-    yuy2_to_planar(out_frame->GetReadPtr(), out_frame->GetPitch(), planar);
-    writer.write_frame(planar);
-    changed += count_changed_luma(*in_frame.get(), *out_frame.get());
-    if (options.snapshot && n == options.snapshot->frame) {
-      write_snapshot(*png, *in_frame.get(), *out_frame.get(), header.width, header.height);
-      snapshot_taken = true;
-    }
-    ++written;
-    progress.update(written, total);
+  } catch (...) {
+    // Frames queued before this failure were written before it when one
+    // thread did everything; so they are now, and a failure among them wins.
+    frames_out.finish();
+    throw;
   }
+  frames_out.finish();
   progress.finish();
   if (options.snapshot && !snapshot_taken)
     throw UsageError("--snapshot " + std::to_string(options.snapshot->frame) + ": " +

@@ -4,7 +4,8 @@
 // (the filter asks for n - 1, n and n + 1). With an index of the frame offsets
 // (a regular file) the count is known from the start and skipping forward
 // seeks; on a pipe skipped frames are read and dropped and the count becomes
-// known when the stream ends.
+// known when the stream ends. The frames' pixels come from a Y4mReadAhead;
+// the frames themselves stay on the thread that asks for them.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +13,7 @@
 #include <optional>
 #include <vector>
 
-#include "cli/planar_frame.h"
-#include "cli/y4m_reader.h"
+#include "cli/y4m_read_ahead.h"
 #include "frameserver/frame_source.h"
 
 namespace brisen_cli {
@@ -24,7 +24,7 @@ class Y4mFrameSource : public frameserver::FrameSource {
 
   // `index` holds the offset of every frame, or nothing for a stream whose
   // length is unknown.
-  Y4mFrameSource(Y4mReader& reader, std::optional<std::vector<std::int64_t>> index);
+  Y4mFrameSource(Y4mReadAhead& frames, std::optional<std::vector<std::int64_t>> index);
 
   // Throws frameserver::HostError for a frame already dropped or past the end;
   // errors of the stream itself pass as IoError.
@@ -38,10 +38,9 @@ class Y4mFrameSource : public frameserver::FrameSource {
   bool read_next();
   void keep(int n, avs::PVideoFrame frame);
 
-  Y4mReader& reader_;
+  Y4mReadAhead& frames_;
   std::optional<std::vector<std::int64_t>> index_;
   std::optional<int> count_;
-  PlanarFrame scratch_;
   struct Entry {
     int n;
     avs::PVideoFrame frame;

@@ -19,6 +19,7 @@ class Y4mReader {
   explicit Y4mReader(InputStream& in);
 
   const Y4mHeader& header() const { return header_; }
+  InputStream& stream() { return in_; }
   std::size_t frame_payload_bytes() const { return PlanarFrame::bytes_for(header_.width, header_.height); }
 
   // Reads the next frame into `frame` (resized as needed); false at the clean

@@ -53,10 +53,12 @@ class FrameSourceTest : public testing::TestWithParam<bool> {
     reader_.emplace(*in_);
     std::optional<std::vector<std::int64_t>> index;
     if (in_->seekable()) index = reader_->index_frames();
-    source_.emplace(*reader_, std::move(index));
+    frames_.emplace(*reader_);
+    source_.emplace(*frames_, std::move(index));
   }
   void TearDown() override {
     source_.reset();
+    frames_.reset();
     reader_.reset();
     in_.reset();
     if (read_fd_ >= 0) ::close(read_fd_);
@@ -70,6 +72,7 @@ class FrameSourceTest : public testing::TestWithParam<bool> {
   std::thread writer_;
   std::optional<InputStream> in_;
   std::optional<Y4mReader> reader_;
+  std::optional<brisen_cli::Y4mReadAhead> frames_;
   std::optional<Y4mFrameSource> source_;
 };
 

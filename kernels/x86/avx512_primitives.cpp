@@ -193,6 +193,7 @@ void record(const LookupJob& job, const TileMatches<T>& m) {
   const __m512i steps = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
   const __m512i one = _mm512_set1_epi32(1);
   const __m512i entries = _mm512_set1_epi32(static_cast<int32_t>(job.map_entries));
+  const __m512i iota = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
   const WindowOffsets offset(job);
   for (int g = 0; g < job.lanes; g += 16) {
     for (int k = 0; k < job.lines; ++k) {
@@ -203,7 +204,14 @@ void record(const LookupJob& job, const TileMatches<T>& m) {
       const __m512i wanted = widen(m.record[k] + g);
       const __mmask16 write = _mm512_test_epi32_mask(wanted, wanted) & _mm512_cmpgt_epi32_mask(matched, one) &
                               _mm512_cmplt_epi32_mask(index, entries);
-      _mm512_mask_i32scatter_epi32(job.map_write, write, index, entry, 4);
+      // One displacement for all 16 lanes (common where the picture is
+      // still): the entries are neighbours, one store.
+      const auto index0 = static_cast<int32_t>((t + job.offsets[m.next_index[k][g]]) >> 1);
+      if (write == all && _mm512_cmpneq_epi32_mask(index, _mm512_add_epi32(_mm512_set1_epi32(index0), iota)) == 0) {
+        _mm512_storeu_si512(job.map_write + index0, entry);
+      } else {
+        _mm512_mask_i32scatter_epi32(job.map_write, write, index, entry, 4);
+      }
     }
   }
 }
@@ -238,13 +246,18 @@ void entries(const LookupJob& job, const TileMatches<T>& m, int32_t* out, int64_
 // replay_entries 16 at a time: a scatter writes its lanes in order.
 void replay(const int32_t* entries, int32_t count, int64_t t0, int32_t* map_write) {
   const __m512i steps = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+  const __m512i iota = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
   const __m512i zero = _mm512_setzero_si512();
   for (int32_t k = 0; k < count; k += 16) {
     const __mmask16 lanes = count - k >= 16 ? all : static_cast<__mmask16>((1u << (count - k)) - 1);
     const __m512i index = _mm512_maskz_loadu_epi32(lanes, entries + k);
     const __mmask16 write = _mm512_mask_cmpge_epi32_mask(lanes, index, zero);
     const __m512i top_left = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(t0 + 2 * int64_t{k})), steps);
-    _mm512_mask_i32scatter_epi32(map_write, write, index, top_left, 4);
+    if (write == all && _mm512_cmpneq_epi32_mask(index, _mm512_add_epi32(_mm512_set1_epi32(entries[k]), iota)) == 0) {
+      _mm512_storeu_si512(map_write + entries[k], top_left);  // neighbouring entries, as in record
+    } else {
+      _mm512_mask_i32scatter_epi32(map_write, write, index, top_left, 4);
+    }
   }
 }
 

@@ -174,7 +174,6 @@ void search_group(const IsseCall& call, IsseScratch& scratch, int64_t top, const
     const int lane = g * block_samples;
     for (int k = 0; k < call.lines; ++k) {
       std::copy_n(found.prev_measure[k] + lane, block_samples, kept.prev_measure[k]);
-      std::copy_n(found.prev_index[k] + lane, block_samples, kept.prev_index[k]);
       std::copy_n(found.next_measure[k] + lane, block_samples, kept.next_measure[k]);
       std::copy_n(found.next_index[k] + lane, block_samples, kept.next_index[k]);
       std::copy_n(found.prev_value[k] + lane, block_samples, kept.prev_value[k]);
@@ -218,7 +217,6 @@ void decide_blocks(const IsseCall& call, IsseScratch& scratch, int64_t top, int3
     const int lane = g * block_samples;
     for (int k = 0; k < call.lines; ++k) {
       std::copy_n(kept.prev_measure[k], block_samples, matches.prev_measure[k] + lane);
-      std::copy_n(kept.prev_index[k], block_samples, matches.prev_index[k] + lane);
       std::copy_n(kept.next_measure[k], block_samples, matches.next_measure[k] + lane);
       std::copy_n(kept.next_index[k], block_samples, matches.next_index[k] + lane);
       std::copy_n(kept.prev_value[k], block_samples, matches.prev_value[k] + lane);

@@ -16,7 +16,6 @@ namespace brisen {
 template <typename T>
 struct BlockTemporal {
   T prev_measure[fast::max_tile_lines][16];
-  T prev_index[fast::max_tile_lines][16];
   T next_measure[fast::max_tile_lines][16];
   T next_index[fast::max_tile_lines][16];
   T prev_value[fast::max_tile_lines][16];

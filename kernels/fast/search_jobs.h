@@ -19,7 +19,6 @@ inline constexpr int max_tile_lines = 16;
 template <typename T>
 struct TileMatches {
   T prev_measure[max_tile_lines][max_tile_lanes];
-  T prev_index[max_tile_lines][max_tile_lanes];
   T next_measure[max_tile_lines][max_tile_lanes];
   T next_index[max_tile_lines][max_tile_lanes];
   T above_measure[max_tile_lines][max_tile_lanes];

@@ -36,8 +36,8 @@ template <class V>
   }
 }
 
-// The best measure, its index and the centre value of its candidate, where
-// `measure` is strictly lower.
+// The best measure, the centre value of its candidate and (unless `index` is
+// null) its displacement code, where `measure` is strictly lower.
 template <class V, class Outside>
 [[gnu::always_inline]] inline void keep_lower(typename V::T* best, typename V::T* index, typename V::T* value,
                                               typename V::vec measure, Outside outside, typename V::vec order,
@@ -49,7 +49,7 @@ template <class V, class Outside>
     const typename V::vec lowest = V::min(old, V::bor(measure, outside));
     V::store_t(best, lowest);
     const auto kept = V::eq(lowest, old);
-    V::store_t(index, V::select(kept, V::load_t(index), order));
+    if (index != nullptr) V::store_t(index, V::select(kept, V::load_t(index), order));
     V::store_t(value, V::select(kept, V::load_t(value), centre));
   }
 }
@@ -97,7 +97,8 @@ template <class V, int Step, class Outside>
     sums(y + 1, p_below, n_below);
     if (Step == 1 || y % Step == 0) {
       const int k = y / Step;
-      update(out.prev_measure[k], out.prev_index[k], out.prev_value[k],
+      // Prev matches are used by their values only.
+      update(out.prev_measure[k], nullptr, out.prev_value[k],
              V::adds(V::adds(p_above.full, p_middle.sides), p_below.full), p_middle.centre);
       update(out.next_measure[k], out.next_index[k], out.next_value[k],
              V::adds(V::adds(n_above.full, n_middle.sides), n_below.full), n_middle.centre);
@@ -151,7 +152,6 @@ void search_tile(const TileJob& job, TileMatches<typename V::T>& out) {
     const vec zero = V::set1(0);
     for (int k = 0; k < job.lines; ++k) {
       V::store_t(out.prev_measure[k], top);
-      V::store_t(out.prev_index[k], still);
       V::store_t(out.prev_value[k], zero);
       V::store_t(out.next_measure[k], top);
       V::store_t(out.next_index[k], still);
@@ -330,7 +330,8 @@ struct LanePair {
     requires requires { H::keep_lower(best, index, value, measure.lo, inside.lo, order.lo, centre.lo); }
   {
     H::keep_lower(best, index, value, measure.lo, inside.lo, order.lo, centre.lo);
-    H::keep_lower(best + H::lanes, index + H::lanes, value + H::lanes, measure.hi, inside.hi, order.hi, centre.hi);
+    H::keep_lower(best + H::lanes, index == nullptr ? nullptr : index + H::lanes, value + H::lanes, measure.hi,
+                  inside.hi, order.hi, centre.hi);
   }
 };
 

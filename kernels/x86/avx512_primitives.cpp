@@ -42,7 +42,7 @@ struct Avx512Bytes {
   static void keep_lower(T* best, T* index, T* value, vec measure, mask inside, vec order, vec centre) {
     const mask lower = _mm512_mask_cmplt_epu8_mask(inside, measure, load_t(best));
     _mm512_mask_storeu_epi8(best, lower, measure);
-    _mm512_mask_storeu_epi8(index, lower, order);
+    if (index != nullptr) _mm512_mask_storeu_epi8(index, lower, order);
     _mm512_mask_storeu_epi8(value, lower, centre);
   }
 };
@@ -82,7 +82,7 @@ struct Avx512Words {
   static void keep_lower(T* best, T* index, T* value, vec measure, mask inside, vec order, vec centre) {
     const mask lower = _mm512_mask_cmplt_epu16_mask(inside, measure, load_t(best));
     _mm512_mask_storeu_epi16(best, lower, measure);
-    _mm512_mask_storeu_epi16(index, lower, order);
+    if (index != nullptr) _mm512_mask_storeu_epi16(index, lower, order);
     _mm512_mask_storeu_epi16(value, lower, centre);
   }
 };

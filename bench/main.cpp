@@ -47,7 +47,8 @@ int run(const BenchOptions& o) {
   std::printf("clip: %s, %dx%d, pitch %d, frames 1..%d cleaned\n", clip.description.c_str(), clip.width,
               clip.height, clip.pitch, cleaned);
   std::printf("processor: %s\ninstruction sets: %s\n", processor_model().c_str(), instruction_sets().c_str());
-  std::printf("reference form: %d frames; fast forms: up to %d frames", reference_frames, cleaned);
+  std::printf("reference form: %d frames, each cleaned in turn with the fast forms; fast forms: up to %d frames",
+              reference_frames, cleaned);
   if (o.max_seconds > 0) std::printf(" or %g s of kernel time", o.max_seconds);
   std::printf("; one thread, kernel calls timed\n");
   std::printf("speed-up: reference time over fast time on the frames both cleaned; cpu: share of the timed span\n"
@@ -59,32 +60,46 @@ int run(const BenchOptions& o) {
   int mismatches = 0;
   for (const KernelCase& kernel : o.kernels) {
     for (const Settings& settings : o.settings) {
+      // The frames both forms clean are cleaned in turns, frame by frame, so
+      // that a change in the machine's load weighs on both alike.
+      TimedRun reference(clip, kernel, settings, brisen::InstructionSet::reference);
+      std::vector<TimedRun> fast;
+      for (brisen::InstructionSet isa : o.isas) fast.emplace_back(clip, kernel, settings, isa);
+      std::vector<PassRecord> expected;
+      for (int n = 1; n <= reference_frames; ++n) {
+        reference.clean_next(&expected, nullptr);
+        for (TimedRun& run : fast) run.clean_next(nullptr, &expected);
+      }
+      for (TimedRun& run : fast) {
+        while (run.result().frames < cleaned &&
+               (o.max_seconds <= 0 || total_seconds(run.result()) < o.max_seconds)) {
+          run.clean_next(nullptr, nullptr);
+        }
+      }
+
       TableRow row;
       row.kernel = kernel.name;
       row.settings = settings.name;
       row.samples_per_frame = clip.luma_samples();
-      std::vector<PassRecord> expected;
-      RunResult reference;
-      if (reference_frames > 0) {
-        reference = timed_run(clip, kernel, settings, brisen::InstructionSet::reference,
-                              {reference_frames, reference_frames, 0}, &expected, nullptr);
+      const RunResult& ref = reference.result();
+      if (ref.frames > 0) {
         row.isa = "reference";
-        row.frames = reference.frames;
-        row.seconds = total_seconds(reference);
-        row.cpu_seconds = reference.cpu_seconds;
+        row.frames = ref.frames;
+        row.seconds = total_seconds(ref);
+        row.cpu_seconds = ref.cpu_seconds;
         print_table_row(stdout, row);
       }
-      for (brisen::InstructionSet isa : o.isas) {
-        const RunResult r = timed_run(clip, kernel, settings, isa, {reference_frames, cleaned, o.max_seconds},
-                                      nullptr, reference_frames > 0 ? &expected : nullptr);
+      for (std::size_t i = 0; i < fast.size(); ++i) {
+        const brisen::InstructionSet isa = o.isas[i];
+        const RunResult& r = fast[i].result();
         row.isa = brisen::name_of(isa);
         row.frames = r.frames;
         row.seconds = total_seconds(r);
         row.cpu_seconds = r.cpu_seconds;
         // Frames with history cost less than the first one, so the ratio is
         // taken over the frames both forms cleaned.
-        const double fast_common = seconds_of_first(r, reference.frames);
-        if (reference.frames > 0 && fast_common > 0) row.speedup = seconds_of_first(reference, reference.frames) / fast_common;
+        const double fast_common = seconds_of_first(r, ref.frames);
+        if (ref.frames > 0 && fast_common > 0) row.speedup = seconds_of_first(ref, ref.frames) / fast_common;
         row.note = runs_reference_form(kernel, isa) ? "no fast form yet" : "";
         if (r.mismatch) {
           ++mismatches;

@@ -28,39 +28,36 @@ double seconds_of_first(const RunResult& r, int frames) {
 
 double total_seconds(const RunResult& r) { return std::accumulate(r.frame_seconds.begin(), r.frame_seconds.end(), 0.0); }
 
-RunResult timed_run(const Yuy2Clip& clip, const KernelCase& kernel, const Settings& settings,
-                    brisen::InstructionSet isa, const RunLimits& limits, std::vector<PassRecord>* record,
-                    const std::vector<PassRecord>* expected) {
-  KernelDriver driver(clip, kernel, settings, isa);
-  FrameBuffer dst = allocate_frame(clip.pitch, clip.height);
-  RunResult result;
-  std::chrono::steady_clock::duration spent{};
-  const auto budget = std::chrono::duration<double>(limits.max_seconds);
+TimedRun::TimedRun(const Yuy2Clip& clip, const KernelCase& kernel, const Settings& settings,
+                   brisen::InstructionSet isa)
+    : clip_(&clip),
+      driver_(std::make_unique<KernelDriver>(clip, kernel, settings, isa)),
+      dst_(allocate_frame(clip.pitch, clip.height)) {}
 
-  for (int n = 1; n <= limits.max_frames; ++n) {
-    if (n > limits.min_frames && limits.max_seconds > 0 && spent >= budget) break;
-    driver.prepare(n);
-    const double cpu_start = thread_cpu_seconds();
-    const auto start = std::chrono::steady_clock::now();
-    driver.clean(n, dst.get(), clip.pitch);
-    const auto took = std::chrono::steady_clock::now() - start;
-    result.cpu_seconds += thread_cpu_seconds() - cpu_start;
-    spent += took;
-    result.frame_seconds.push_back(std::chrono::duration<double>(took).count());
-    driver.finish(n);
-    ++result.frames;
+TimedRun::~TimedRun() = default;
+TimedRun::TimedRun(TimedRun&&) noexcept = default;
 
-    const auto pass = static_cast<std::size_t>(n - 1);
-    if (record != nullptr) record->push_back(record_pass(driver.state(), dst.get(), clip.pitch));
-    if (expected != nullptr && pass < expected->size() && !result.mismatch) {
-      ++result.compared;
-      if (auto diff = first_difference((*expected)[pass], record_pass(driver.state(), dst.get(), clip.pitch),
-                                       clip.row_size())) {
-        result.mismatch = "frame " + std::to_string(n) + ": " + *diff;
-      }
+void TimedRun::clean_next(std::vector<PassRecord>* record, const std::vector<PassRecord>* expected) {
+  const int n = result_.frames + 1;
+  driver_->prepare(n);
+  const double cpu_start = thread_cpu_seconds();
+  const auto start = std::chrono::steady_clock::now();
+  driver_->clean(n, dst_.get(), clip_->pitch);
+  const auto took = std::chrono::steady_clock::now() - start;
+  result_.cpu_seconds += thread_cpu_seconds() - cpu_start;
+  result_.frame_seconds.push_back(std::chrono::duration<double>(took).count());
+  driver_->finish(n);
+  ++result_.frames;
+
+  const auto pass = static_cast<std::size_t>(n - 1);
+  if (record != nullptr) record->push_back(record_pass(driver_->state(), dst_.get(), clip_->pitch));
+  if (expected != nullptr && pass < expected->size() && !result_.mismatch) {
+    ++result_.compared;
+    if (auto diff = first_difference((*expected)[pass], record_pass(driver_->state(), dst_.get(), clip_->pitch),
+                                     clip_->row_size())) {
+      result_.mismatch = "frame " + std::to_string(n) + ": " + *diff;
     }
   }
-  return result;
 }
 
 }  // namespace brisen_bench

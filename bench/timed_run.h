@@ -2,6 +2,7 @@
 // frames 1, 2, 3, ... of the clip in sequence with its history kept.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,11 +13,7 @@
 
 namespace brisen_bench {
 
-struct RunLimits {
-  int min_frames = 1;  // cleaned whatever the time
-  int max_frames = 1;
-  double max_seconds = 0;  // of kernel time, checked after min_frames; 0: none
-};
+class KernelDriver;
 
 struct RunResult {
   int frames = 0;
@@ -26,14 +23,29 @@ struct RunResult {
   std::optional<std::string> mismatch;  // the first one, with its frame
 };
 
-// With `record`, keeps what every pass left. With `expected`, checks pass i
-// against expected[i] for as many passes as both have.
 double total_seconds(const RunResult& r);
 // Time of the first `frames` frames.
 double seconds_of_first(const RunResult& r, int frames);
 
-RunResult timed_run(const Yuy2Clip& clip, const KernelCase& kernel, const Settings& settings,
-                    brisen::InstructionSet isa, const RunLimits& limits, std::vector<PassRecord>* record,
-                    const std::vector<PassRecord>* expected);
+// Cleans and times the frames one call at a time, so that rows can take
+// turns: the reference form and the fast forms clean each frame one after
+// another, under the same load on the machine.
+class TimedRun {
+ public:
+  TimedRun(const Yuy2Clip& clip, const KernelCase& kernel, const Settings& settings, brisen::InstructionSet isa);
+  ~TimedRun();
+  TimedRun(TimedRun&&) noexcept;
+
+  // Cleans the next frame. With `record`, keeps what the pass left; with
+  // `expected`, checks it against the pass of the same frame there, if any.
+  void clean_next(std::vector<PassRecord>* record, const std::vector<PassRecord>* expected);
+  const RunResult& result() const { return result_; }
+
+ private:
+  const Yuy2Clip* clip_;
+  std::unique_ptr<KernelDriver> driver_;
+  FrameBuffer dst_;
+  RunResult result_;
+};
 
 }  // namespace brisen_bench

@@ -79,33 +79,6 @@ void prefetch_map_lines(const IsseCall& call, int64_t first, int32_t count) {
 }
 
 template <typename T>
-TileMatches<T>& tile_matches(IsseScratch& scratch) {
-  if constexpr (sizeof(T) == 1) {
-    return scratch.matches8;
-  } else {
-    return scratch.matches16;
-  }
-}
-
-template <typename T>
-TileMatches<T>& searched_matches(IsseScratch& scratch) {
-  if constexpr (sizeof(T) == 1) {
-    return scratch.searched8;
-  } else {
-    return scratch.searched16;
-  }
-}
-
-template <typename T>
-BlockTemporal<T>* block_temporal(IsseScratch& scratch) {
-  if constexpr (sizeof(T) == 1) {
-    return scratch.temporal8.get();
-  } else {
-    return scratch.temporal16.get();
-  }
-}
-
-template <typename T>
 void search(const IsseCall& call, const TileJob& job, TileMatches<T>& out) {
   if constexpr (sizeof(T) == 1) {
     call.simd.search_tile8(job, out);
@@ -130,6 +103,19 @@ bool spatial_inside(const IsseCall& call, int64_t top, int32_t j0, int32_t count
   const int64_t last = (top + int64_t{call.lines - 1} * call.line_step) * p + 32 * int64_t{j0 + count} - 2;
   const int64_t reach = p + 2 * int64_t{pass.spat_depth} + 2;
   return !call.cx.spatial || (first - reach >= 0 && last + reach <= pass.frame_end - 1);
+}
+
+// One block's temporal search results, from lane `from_lane` of `from` to
+// lane `to_lane` of `to` (tile results, or those kept by block).
+template <class From, class To>
+void copy_temporal(const From& from, int from_lane, To& to, int to_lane, int lines) {
+  for (int k = 0; k < lines; ++k) {
+    std::copy_n(from.prev_measure[k] + from_lane, block_samples, to.prev_measure[k] + to_lane);
+    std::copy_n(from.prev_value[k] + from_lane, block_samples, to.prev_value[k] + to_lane);
+    std::copy_n(from.next_measure[k] + from_lane, block_samples, to.next_measure[k] + to_lane);
+    std::copy_n(from.next_index[k] + from_lane, block_samples, to.next_index[k] + to_lane);
+    std::copy_n(from.next_value[k] + from_lane, block_samples, to.next_value[k] + to_lane);
+  }
 }
 
 // The temporal searches of one group of blocks of the row, kept by block.
@@ -167,18 +153,10 @@ void search_group(const IsseCall& call, IsseScratch& scratch, int64_t top, const
     job.stride = BlockStaging::row;
     job.side = BlockStaging::side;
   }
-  TileMatches<T>& found = searched_matches<T>(scratch);
+  TileMatches<T>& found = scratch.lanes<T>().searched;
   search(call, job, found);
   for (int g = 0; g < group.count; ++g) {
-    BlockTemporal<T>& kept = block_temporal<T>(scratch)[blocks[g]];
-    const int lane = g * block_samples;
-    for (int k = 0; k < call.lines; ++k) {
-      std::copy_n(found.prev_measure[k] + lane, block_samples, kept.prev_measure[k]);
-      std::copy_n(found.next_measure[k] + lane, block_samples, kept.next_measure[k]);
-      std::copy_n(found.next_index[k] + lane, block_samples, kept.next_index[k]);
-      std::copy_n(found.prev_value[k] + lane, block_samples, kept.prev_value[k]);
-      std::copy_n(found.next_value[k] + lane, block_samples, kept.next_value[k]);
-    }
+    copy_temporal(found, g * block_samples, scratch.lanes<T>().temporal[blocks[g]], 0, call.lines);
   }
 }
 
@@ -211,17 +189,9 @@ void decide_blocks(const IsseCall& call, IsseScratch& scratch, int64_t top, int3
     return;
   }
 
-  TileMatches<T>& matches = tile_matches<T>(scratch);
+  TileMatches<T>& matches = scratch.lanes<T>().matches;
   for (int g = 0; g < count; ++g) {
-    const BlockTemporal<T>& kept = block_temporal<T>(scratch)[j0 - 1 + g];
-    const int lane = g * block_samples;
-    for (int k = 0; k < call.lines; ++k) {
-      std::copy_n(kept.prev_measure[k], block_samples, matches.prev_measure[k] + lane);
-      std::copy_n(kept.next_measure[k], block_samples, matches.next_measure[k] + lane);
-      std::copy_n(kept.next_index[k], block_samples, matches.next_index[k] + lane);
-      std::copy_n(kept.prev_value[k], block_samples, matches.prev_value[k] + lane);
-      std::copy_n(kept.next_value[k], block_samples, matches.next_value[k] + lane);
-    }
+    copy_temporal(scratch.lanes<T>().temporal[j0 - 1 + g], 0, matches, g * block_samples, call.lines);
   }
   if (call.cx.spatial) {
     TileJob job{};

@@ -22,12 +22,21 @@ struct BlockTemporal {
   T next_value[fast::max_tile_lines][16];
 };
 
+// What the kernels keep per lane type (bytes, or 16-bit lanes).
+template <typename T>
+struct IsseLanes {
+  explicit IsseLanes(int32_t block_cols) : temporal(new BlockTemporal<T>[static_cast<size_t>(block_cols) + 1]) {}
+  fast::TileMatches<T> matches;   // the tile being decided
+  fast::TileMatches<T> searched;  // one group's temporal searches
+  std::unique_ptr<BlockTemporal<T>[]> temporal;  // by block, j - 1
+};
+
 struct IsseScratch {
   // Throws std::bad_alloc.
   explicit IsseScratch(const FilterState& state)
       : block_cols(state.frame_row_size >= 96 ? (state.frame_row_size >> 5) - 2 : 0),
-        temporal8(new BlockTemporal<uint8_t>[static_cast<size_t>(block_cols) + 1]),
-        temporal16(new BlockTemporal<uint16_t>[static_cast<size_t>(block_cols) + 1]),
+        bytes(block_cols),
+        words(block_cols),
         staging(new fast::BlockStaging()),
         presearched(new fast::PresearchMatches[static_cast<size_t>(block_cols) + 1]) {
     radius.reserve(static_cast<size_t>(block_cols) + 1);
@@ -35,14 +44,19 @@ struct IsseScratch {
     groups.reserve(static_cast<size_t>(block_cols) + 1);
   }
 
-  fast::TileMatches<uint8_t> matches8;
-  fast::TileMatches<uint16_t> matches16;
-  fast::TileMatches<uint8_t> searched8;  // one group's temporal searches
-  fast::TileMatches<uint16_t> searched16;
-  fast::DisplacementTable displacements;
+  template <typename T>
+  IsseLanes<T>& lanes() {
+    if constexpr (sizeof(T) == 1) {
+      return bytes;
+    } else {
+      return words;
+    }
+  }
+
   int32_t block_cols;
-  std::unique_ptr<BlockTemporal<uint8_t>[]> temporal8;
-  std::unique_ptr<BlockTemporal<uint16_t>[]> temporal16;
+  IsseLanes<uint8_t> bytes;
+  IsseLanes<uint16_t> words;
+  fast::DisplacementTable displacements;
   std::unique_ptr<fast::BlockStaging> staging;
   std::unique_ptr<fast::PresearchMatches[]> presearched;  // by block, j - 1
   // Per block row: radius by block (< 0: decided by the rules), the blocks

@@ -255,13 +255,16 @@ void presearch_frame_groups(const uint8_t* s, const uint8_t* f, int64_t stride, 
     V::store_t(measures, lowest);
     V::store_t(lines, line);
     for (int g = 0; g < n; ++g) {
-      PresearchMatch best{1 << 30, 0, 0};
+      // The first minimum in visiting order is the least (measure, line,
+      // sample) key; taken without branches, which would not predict.
+      uint64_t least = UINT64_MAX;
       for (int i = 0; i <= 2 * r; ++i) {
-        const int m = measures[g * group + i];
-        const int dy = lines[g * group + i] - r;
-        if (m < best.measure || (m == best.measure && dy < best.dy)) best = {m, dy, i - r};
+        const uint64_t key = uint64_t{measures[g * group + i]} << 16 | uint64_t{lines[g * group + i]} << 8 |
+                             static_cast<uint64_t>(i);
+        least = key < least ? key : least;
       }
-      found[b0 + g].*frame = best;
+      found[b0 + g].*frame = {static_cast<int32_t>(least >> 16), static_cast<int32_t>((least >> 8) & 0xFF) - r,
+                              static_cast<int32_t>(least & 0xFF) - r};
     }
   }
 }

@@ -78,15 +78,6 @@ void prefetch_map_lines(const IsseCall& call, int64_t first, int32_t count) {
   }
 }
 
-template <typename T>
-void search(const IsseCall& call, const TileJob& job, TileMatches<T>& out) {
-  if constexpr (sizeof(T) == 1) {
-    call.simd.search_tile8(job, out);
-  } else {
-    call.simd.search_tile16(job, out);
-  }
-}
-
 // Position of the first sample of block j (1-based) of the row whose first
 // cleaned line is `top`.
 int64_t block_first(const IsseCall& call, int64_t top, int32_t j) {
@@ -154,7 +145,7 @@ void search_group(const IsseCall& call, IsseScratch& scratch, int64_t top, const
     job.side = BlockStaging::side;
   }
   TileMatches<T>& found = scratch.lanes<T>().searched;
-  search(call, job, found);
+  search_with(call.simd, job, found);
   for (int g = 0; g < group.count; ++g) {
     copy_temporal(found, g * block_samples, scratch.lanes<T>().temporal[blocks[g]], 0, call.lines);
   }
@@ -202,7 +193,7 @@ void decide_blocks(const IsseCall& call, IsseScratch& scratch, int64_t top, int3
     job.line_step = call.line_step;
     job.radius = -1;
     job.spat_depth = pass.spat_depth;
-    search(call, job, matches);
+    search_with(call.simd, job, matches);
   }
 
   const int lanes = block_samples * count;
@@ -212,13 +203,7 @@ void decide_blocks(const IsseCall& call, IsseScratch& scratch, int64_t top, int3
                        lanes};
   const DecisionJob decision =
       decision_job(call.cx, call.planes.src() + first / 2, p / 2, call.lines, call.line_step, out);
-  if constexpr (sizeof(T) == 1) {
-    call.simd.look_up8(lookup, matches);
-    call.simd.decide_tile8(decision, matches);
-  } else {
-    call.simd.look_up16(lookup, matches);
-    call.simd.decide_tile16(decision, matches);
-  }
+  look_up_and_decide(call.simd, lookup, decision, matches);
   if constexpr (sizeof(T) == 1) {
     call.simd.record8(lookup, matches);
   } else {

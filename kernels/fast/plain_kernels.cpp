@@ -60,24 +60,14 @@ void clean_strip(const PlainCall& call, TileMatches<T>& matches, int32_t y0, int
     job.src = call.planes.src() + first / 2;
     job.prev = call.planes.prev() + first / 2;
     job.next = call.planes.next() + first / 2;
-    if constexpr (sizeof(T) == 1) {
-      call.simd.search_tile8(job, matches);
-    } else {
-      call.simd.search_tile16(job, matches);
-    }
+    search_with(call.simd, job, matches);
     const int valid = std::min(call.simd.lanes, w - margin - x0);
     const LookupJob lookup = lookup_job<T>(call.cx, call.planes.prev(), call.planes.next(), first,
                                            int64_t{call.line_step} * p, lines, valid);
     const LumaOutput out{f.src + first, call.line_step * p, f.dst + y0 * d + 2 * int64_t{x0}, call.line_step * d,
                          valid};
     const DecisionJob decision = decision_job(call.cx, job.src, job.stride, lines, call.line_step, out);
-    if constexpr (sizeof(T) == 1) {
-      call.simd.look_up8(lookup, matches);
-      call.simd.decide_tile8(decision, matches);
-    } else {
-      call.simd.look_up16(lookup, matches);
-      call.simd.decide_tile16(decision, matches);
-    }
+    look_up_and_decide(call.simd, lookup, decision, matches);
     if constexpr (sizeof(T) == 1) {
       call.simd.match_entries8(lookup, matches, records + x0, records_stride);
     } else {

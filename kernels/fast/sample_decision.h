@@ -51,6 +51,29 @@ LookupJob lookup_job(const DecisionContext& cx, const uint8_t* prev_plane, const
                    p.map_write};
 }
 
+// The entry points of one lane type: 8-bit lanes, or 16-bit ones.
+template <typename T>
+void search_with(const SearchPrimitives& simd, const TileJob& job, TileMatches<T>& out) {
+  if constexpr (sizeof(T) == 1) {
+    simd.search_tile8(job, out);
+  } else {
+    simd.search_tile16(job, out);
+  }
+}
+
+// A searched tile's matched centres looked up, then its samples decided.
+template <typename T>
+void look_up_and_decide(const SearchPrimitives& simd, const LookupJob& lookup, const DecisionJob& decision,
+                        TileMatches<T>& m) {
+  if constexpr (sizeof(T) == 1) {
+    simd.look_up8(lookup, m);
+    simd.decide_tile8(decision, m);
+  } else {
+    simd.look_up16(lookup, m);
+    simd.decide_tile16(decision, m);
+  }
+}
+
 inline DecisionJob decision_job(const DecisionContext& cx, const uint8_t* src, int64_t stride, int lines,
                                 int line_step, const LumaOutput& out) {
   const CleaningPass& p = cx.pass;
